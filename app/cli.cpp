@@ -1,0 +1,113 @@
+#include "app/cli.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "document/ptp_doc.h"
+#include "document/record_fields.h"
+#include "host/messages.h"
+
+namespace cli {
+namespace {
+
+const char* kUsage =
+    "Aufruf: ptpcfg [--yes|--no] BEFEHL ...\n"
+    "  show STARTUP                 Start und Laden wie im Programm, dann alle Felder als name=wert\n"
+    "  --help                       diese Übersicht\n"
+    "STARTUP ist die Start-Parameterzeichenkette (durch Kommas getrennt), wie rackplan startup-string sie ausgibt.\n"
+    "Das Projekt ist das in QORB4_PROJECT genannte. Exit-Codes: 0 erledigt, 2 abgelehnt, 1 anderer Fehler.\n";
+
+template <typename T>
+void line(std::string& out, const char* name, const T& value) {
+    out += name;
+    out += '=';
+    if constexpr (std::is_convertible_v<T, std::string>)
+        out += value;
+    else
+        out += std::to_string(value);
+    out += '\n';
+}
+
+}  // namespace
+
+std::string ShowDocument(const CPtpDoc& d) {
+    std::string out;
+    line(out, "m_szTransferFile", d.m_szTransferFile);
+    line(out, "m_bFromProject", d.m_bFromProject);
+    line(out, "m_nModuleType", d.m_nModuleType);
+    line(out, "m_nProtocol", d.m_nProtocol);
+    line(out, "m_nInterfaceCode", d.m_nInterfaceCode);
+    line(out, "m_nInterfaceNo", d.m_nInterfaceNo);
+    line(out, "m_szModuleName", d.m_szModuleName);
+    line(out, "m_szOrderNo", d.m_szOrderNo);
+    line(out, "m_szInterfaceName", d.m_szInterfaceName);
+    line(out, "m_szStationName", d.m_szStationName);
+    line(out, "m_strRack", d.m_strRack);
+    line(out, "m_strSlot", d.m_strSlot);
+    line(out, "m_nRack", d.m_nRack);
+    line(out, "m_nSlot", d.m_nSlot);
+    line(out, "m_bOnline", d.m_bOnline);
+    line(out, "m_nStationAddress", d.m_nStationAddress);
+    line(out, "m_hModuleObject", d.m_hModuleObject);
+    line(out, "m_bExtendedModule", d.m_bExtendedModule);
+    line(out, "m_nDriverParts", d.m_nDriverParts);
+    line(out, "m_nDriverHwMask", d.m_nDriverHwMask);
+    line(out, "m_strStationPath", d.m_strStationPath);
+    line(out, "m_strModuleObjectName", d.m_strModuleObjectName);
+    line(out, "m_nProductVersion", d.m_nProductVersion);
+    line(out, "Title", d.GetTitle());
+    line(out, "Modified", d.IsModified() ? 1 : 0);
+    line(out, "m_bSaveOnExit", d.m_bSaveOnExit);
+    out += FormatFields(DescribeDb(d.m_CurParams));
+    out += FormatFields(DescribeHead(d.m_CurHead));
+    if (d.m_nProtocol == kProtPrinter) out += FormatFields(DescribeDbdr(d.m_CurPrinter));
+    std::string lengths;
+    for (size_t i = 0; i < d.BlockLengths.size(); ++i) lengths += (i ? "," : "") + std::to_string(d.BlockLengths[i]);
+    line(out, "BlockLengths", lengths);
+    line(out, "m_bTextPresent", d.m_bTextPresent);
+    out += FormatFields(DescribeHead(d.m_TextHead, "TextHead."));
+    out += FormatFields(DescribeTex(d.m_CurTextName));
+    return out;
+}
+
+namespace {
+
+int runShow(const std::vector<std::string>& a, std::string& out) {
+    if (a.size() != 1) {
+        std::fputs("ptpcfg show: genau eine Start-Parameterzeichenkette erwartet\n", stderr);
+        return kFailure;
+    }
+    AppSettings app;
+    CPtpDoc doc(app);
+    if (doc.ParseStartupString(a[0]) != 0) return kFailure;
+    out += ShowDocument(doc);
+    return kDone;
+}
+
+}  // namespace
+
+int Run(const std::vector<std::string>& argsIn, std::string& out) {
+    std::vector<std::string> args;
+    host::StderrMessages::Answer answer = host::StderrMessages::Answer::Default;
+    for (const auto& a : argsIn) {
+        if (a == "--yes") answer = host::StderrMessages::Answer::Yes;
+        else if (a == "--no") answer = host::StderrMessages::Answer::No;
+        else args.push_back(a);
+    }
+    if (args.empty() || args[0] == "--help" || args[0] == "-h") {
+        out += kUsage;
+        return args.empty() ? kFailure : kDone;
+    }
+    host::StderrMessages messages(answer);
+    host::ScopedMessageService scope(messages);
+    if (const char* project = std::getenv("QORB4_PROJECT"); project && *project)
+        host::setErrorLogPath(std::string(project) + ".errors.log");
+
+    const std::string command = args[0];
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (command == "show") return runShow(rest, out);
+    std::fprintf(stderr, "ptpcfg: unbekannter Befehl \"%s\"\n%s", command.c_str(), kUsage);
+    return kFailure;
+}
+
+}  // namespace cli

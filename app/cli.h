@@ -1,0 +1,20 @@
+#pragma once
+// The command line ptpcfg: the same document, rules and storing as the window program,
+// with messages on standard error.
+#include <string>
+#include <vector>
+
+namespace cli {
+
+enum ExitCode { kDone = 0, kFailure = 1, kRefused = 2 };
+
+// Runs one command; `args` excludes the program name. Output goes to `out`.
+int Run(const std::vector<std::string>& args, std::string& out);
+
+}  // namespace cli
+
+class CPtpDoc;
+namespace cli {
+// The identification, records, lengths and text state of a loaded document.
+std::string ShowDocument(const CPtpDoc& doc);
+}  // namespace cli

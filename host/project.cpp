@@ -1,0 +1,253 @@
+#include "host/project.h"
+
+#include <sqlite3.h>
+
+#include <cstdlib>
+
+namespace host {
+namespace {
+
+constexpr const char* kSchema = R"sql(
+CREATE TABLE IF NOT EXISTS objects (
+  handle INTEGER PRIMARY KEY,
+  obj_type INTEGER NOT NULL, obj_id INTEGER NOT NULL, unit_type INTEGER NOT NULL,
+  unit_id INTEGER NOT NULL, env_type INTEGER NOT NULL, env_id INTEGER NOT NULL,
+  name TEXT NOT NULL DEFAULT '',
+  env_handle INTEGER NOT NULL DEFAULT 0,
+  station_handle INTEGER NOT NULL DEFAULT 0,
+  UNIQUE (obj_type, obj_id, unit_type, unit_id, env_type, env_id));
+CREATE TABLE IF NOT EXISTS links (
+  from_handle INTEGER NOT NULL, relation INTEGER NOT NULL, to_handle INTEGER NOT NULL,
+  PRIMARY KEY (from_handle, relation, to_handle));
+CREATE TABLE IF NOT EXISTS attributes (
+  handle INTEGER NOT NULL, attr INTEGER NOT NULL, kind INTEGER NOT NULL, value,
+  PRIMARY KEY (handle, attr));
+)sql";
+
+// A prepared statement that finalises itself.
+class Stmt {
+public:
+    Stmt(sqlite3* db, const char* sql) { ok_ = sqlite3_prepare_v2(db, sql, -1, &s_, nullptr) == SQLITE_OK; }
+    ~Stmt() { sqlite3_finalize(s_); }
+    Stmt(const Stmt&) = delete;
+    Stmt& operator=(const Stmt&) = delete;
+    explicit operator bool() const { return ok_; }
+    sqlite3_stmt* get() { return s_; }
+    Stmt& bind(int i, int64_t v) { sqlite3_bind_int64(s_, i, v); return *this; }
+    Stmt& bind(int i, const std::string& v) { sqlite3_bind_text(s_, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT); return *this; }
+    int step() { return ok_ ? sqlite3_step(s_) : SQLITE_ERROR; }
+    int64_t i64(int c) { return sqlite3_column_int64(s_, c); }
+    std::string text(int c) {
+        const unsigned char* t = sqlite3_column_text(s_, c);
+        return t ? std::string(reinterpret_cast<const char*>(t), sqlite3_column_bytes(s_, c)) : std::string();
+    }
+private:
+    sqlite3_stmt* s_ = nullptr;
+    bool ok_ = false;
+};
+
+std::unique_ptr<Project>& current() {
+    static std::unique_ptr<Project> p;
+    return p;
+}
+bool g_triedEnv = false;
+
+}  // namespace
+
+std::unique_ptr<Project> Project::open(const std::string& path, bool create, std::string* error) {
+    auto fail = [&](const std::string& why, sqlite3* db) -> std::unique_ptr<Project> {
+        if (error) *error = why;
+        if (db) sqlite3_close(db);
+        return nullptr;
+    };
+    int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK)
+        return fail("Projekt " + path + " kann nicht geöffnet werden: " + (db ? sqlite3_errmsg(db) : "kein Speicher"), db);
+    sqlite3_busy_timeout(db, 2000);
+    char* msg = nullptr;
+    if (create) {
+        if (sqlite3_exec(db, kSchema, nullptr, nullptr, &msg) != SQLITE_OK) {
+            std::string why = msg ? msg : "?";
+            sqlite3_free(msg);
+            return fail("Projekt " + path + " kann nicht angelegt werden: " + why, db);
+        }
+    }
+    // A file that is not a project (or is damaged) shows up here.
+    {
+        Stmt check(db, "SELECT count(*) FROM objects");
+        if (!check || check.step() != SQLITE_ROW)
+            return fail("Projekt " + path + " ist keine Projektdatei oder beschädigt: " + sqlite3_errmsg(db), db);
+    }
+    return std::unique_ptr<Project>(new Project(db, path));
+}
+
+Project::~Project() { sqlite3_close(db_); }
+
+bool Project::exec(const char* sql) {
+    char* msg = nullptr;
+    if (sqlite3_exec(db_, sql, nullptr, nullptr, &msg) == SQLITE_OK) return true;
+    error_ = msg ? msg : sqlite3_errmsg(db_);
+    sqlite3_free(msg);
+    return false;
+}
+
+ObjectHandle Project::find(const ObjectIds& ids) {
+    Stmt s(db_, "SELECT handle FROM objects WHERE obj_type=? AND obj_id=? AND unit_type=? AND unit_id=? "
+                "AND env_type=? AND env_id=?");
+    s.bind(1, ids.objType).bind(2, ids.objId).bind(3, ids.unitType).bind(4, ids.unitId).bind(5, ids.envType).bind(6, ids.envId);
+    return s.step() == SQLITE_ROW ? s.i64(0) : 0;
+}
+
+ObjectHandle Project::findByName(const std::string& name) {
+    Stmt s(db_, "SELECT handle FROM objects WHERE name=? ORDER BY handle LIMIT 1");
+    s.bind(1, name);
+    return s.step() == SQLITE_ROW ? s.i64(0) : 0;
+}
+
+ObjectHandle Project::create(const ObjectIds& ids, const std::string& name, ObjectHandle env, ObjectHandle station) {
+    Stmt s(db_, "INSERT INTO objects (obj_type, obj_id, unit_type, unit_id, env_type, env_id, name, env_handle, "
+                "station_handle) VALUES (?,?,?,?,?,?,?,?,?)");
+    s.bind(1, ids.objType).bind(2, ids.objId).bind(3, ids.unitType).bind(4, ids.unitId).bind(5, ids.envType)
+        .bind(6, ids.envId).bind(7, name).bind(8, env).bind(9, station);
+    if (s.step() != SQLITE_DONE) {
+        error_ = sqlite3_errmsg(db_);
+        return 0;
+    }
+    return sqlite3_last_insert_rowid(db_);
+}
+
+std::optional<ObjectRow> Project::row(ObjectHandle h) {
+    Stmt s(db_, "SELECT handle, obj_type, obj_id, unit_type, unit_id, env_type, env_id, name, env_handle, "
+                "station_handle FROM objects WHERE handle=?");
+    s.bind(1, h);
+    if (s.step() != SQLITE_ROW) return std::nullopt;
+    ObjectRow r;
+    r.handle = s.i64(0);
+    r.ids = {static_cast<long>(s.i64(1)), static_cast<long>(s.i64(2)), static_cast<long>(s.i64(3)),
+             static_cast<long>(s.i64(4)), static_cast<long>(s.i64(5)), static_cast<long>(s.i64(6))};
+    r.name = s.text(7);
+    r.env = s.i64(8);
+    r.station = s.i64(9);
+    return r;
+}
+
+std::vector<ObjectRow> Project::objects() {
+    std::vector<ObjectRow> rows;
+    Stmt s(db_, "SELECT handle FROM objects ORDER BY handle");
+    std::vector<ObjectHandle> handles;
+    while (s.step() == SQLITE_ROW) handles.push_back(s.i64(0));
+    for (ObjectHandle h : handles)
+        if (auto r = row(h)) rows.push_back(*r);
+    return rows;
+}
+
+bool Project::link(ObjectHandle from, int relation, ObjectHandle to) {
+    Stmt s(db_, "INSERT OR IGNORE INTO links (from_handle, relation, to_handle) VALUES (?,?,?)");
+    s.bind(1, from).bind(2, relation).bind(3, to);
+    return s.step() == SQLITE_DONE;
+}
+
+std::optional<std::vector<ObjectHandle>> Project::linked(ObjectHandle from, int relation) {
+    if (!row(from)) return std::nullopt;
+    Stmt s(db_, "SELECT to_handle FROM links WHERE from_handle=? AND (relation=? OR ?=0) ORDER BY rowid");
+    s.bind(1, from).bind(2, relation).bind(3, relation);
+    std::vector<ObjectHandle> out;
+    int rc;
+    while ((rc = s.step()) == SQLITE_ROW) out.push_back(s.i64(0));
+    if (rc != SQLITE_DONE) return std::nullopt;
+    return out;
+}
+
+bool Project::setAttr(ObjectHandle h, long attr, AttrKind kind, const void* blob, size_t size, long number,
+                      const std::string* text) {
+    if (!row(h)) {
+        error_ = "Objekt " + std::to_string(h) + " existiert nicht";
+        return false;
+    }
+    if (!exec("BEGIN IMMEDIATE")) return false;
+    Stmt s(db_, "INSERT OR REPLACE INTO attributes (handle, attr, kind, value) VALUES (?,?,?,?)");
+    s.bind(1, h).bind(2, attr).bind(3, static_cast<int>(kind));
+    if (kind == AttrKind::Binary)
+        sqlite3_bind_blob(s.get(), 4, blob, static_cast<int>(size), SQLITE_TRANSIENT);
+    else if (kind == AttrKind::String)
+        s.bind(4, *text);
+    else
+        s.bind(4, number);
+    if (s.step() != SQLITE_DONE) {
+        error_ = sqlite3_errmsg(db_);
+        exec("ROLLBACK");
+        return false;
+    }
+    return exec("COMMIT") || (exec("ROLLBACK"), false);
+}
+
+namespace {
+// Reads one attribute of the given kind; nullopt when absent or of another kind.
+template <typename F>
+auto readAttr(sqlite3* db, ObjectHandle h, long attr, AttrKind kind, F take) -> std::optional<decltype(take(nullptr))> {
+    Stmt s(db, "SELECT value FROM attributes WHERE handle=? AND attr=? AND kind=?");
+    s.bind(1, h).bind(2, attr).bind(3, static_cast<int>(kind));
+    if (s.step() != SQLITE_ROW) return std::nullopt;
+    return take(s.get());
+}
+}  // namespace
+
+bool Project::setBinary(ObjectHandle h, long attr, const uint8_t* data, size_t size) {
+    if (size > kMaxBinary) {
+        error_ = "Attribut zu lang";
+        return false;
+    }
+    return setAttr(h, attr, AttrKind::Binary, data, size, 0, nullptr);
+}
+
+std::optional<std::vector<uint8_t>> Project::binary(ObjectHandle h, long attr) {
+    return readAttr(db_, h, attr, AttrKind::Binary, [](sqlite3_stmt* s) {
+        const auto* p = static_cast<const uint8_t*>(sqlite3_column_blob(s, 0));
+        int n = sqlite3_column_bytes(s, 0);
+        return p ? std::vector<uint8_t>(p, p + n) : std::vector<uint8_t>();
+    });
+}
+
+bool Project::setLong(ObjectHandle h, long attr, long value) { return setAttr(h, attr, AttrKind::Long, nullptr, 0, value, nullptr); }
+std::optional<long> Project::getLong(ObjectHandle h, long attr) {
+    return readAttr(db_, h, attr, AttrKind::Long, [](sqlite3_stmt* s) { return static_cast<long>(sqlite3_column_int64(s, 0)); });
+}
+bool Project::setByte(ObjectHandle h, long attr, uint8_t value) { return setAttr(h, attr, AttrKind::Byte, nullptr, 0, value, nullptr); }
+std::optional<uint8_t> Project::getByte(ObjectHandle h, long attr) {
+    return readAttr(db_, h, attr, AttrKind::Byte, [](sqlite3_stmt* s) { return static_cast<uint8_t>(sqlite3_column_int(s, 0)); });
+}
+bool Project::setString(ObjectHandle h, long attr, const std::string& value) {
+    return setAttr(h, attr, AttrKind::String, nullptr, 0, 0, &value);
+}
+std::optional<std::string> Project::getString(ObjectHandle h, long attr) {
+    return readAttr(db_, h, attr, AttrKind::String, [](sqlite3_stmt* s) {
+        const unsigned char* t = sqlite3_column_text(s, 0);
+        return t ? std::string(reinterpret_cast<const char*>(t), sqlite3_column_bytes(s, 0)) : std::string();
+    });
+}
+
+bool Project::save() {
+    int rc = sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+    if (rc != SQLITE_OK && rc != SQLITE_BUSY) {
+        error_ = sqlite3_errmsg(db_);
+        return false;
+    }
+    return true;
+}
+
+Project* currentProject() {
+    auto& p = current();
+    if (!p && !g_triedEnv) {
+        g_triedEnv = true;
+        if (const char* path = std::getenv("QORB4_PROJECT"); path && *path) p = Project::open(path, false);
+    }
+    return p.get();
+}
+
+void setCurrentProject(std::unique_ptr<Project> p) {
+    g_triedEnv = true;
+    current() = std::move(p);
+}
+
+}  // namespace host

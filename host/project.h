@@ -1,0 +1,83 @@
+#pragma once
+// The project file: the host's objects with their identifiers, names, environment and
+// station relations, links and attributes, kept in one SQLite database. Every write is
+// one transaction, so a crash never leaves half an attribute behind.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+
+namespace host {
+
+using ObjectHandle = int64_t;  // 0 = no object
+
+struct ObjectIds {
+    long objType = 0, objId = 0, unitType = 0, unitId = 0, envType = 0, envId = 0;
+    bool operator==(const ObjectIds&) const = default;
+};
+
+struct ObjectRow {
+    ObjectHandle handle = 0;
+    ObjectIds ids;
+    std::string name;
+    ObjectHandle env = 0;      // environment object
+    ObjectHandle station = 0;  // hardware station
+};
+
+enum class AttrKind { Binary, Long, Byte, String };
+
+class Project {
+public:
+    static constexpr size_t kMaxBinary = 65536;
+
+    // Opens an existing project file (or ":memory:"); `create` makes a new one.
+    // Returns nullptr and sets `error` when the file is missing, locked or not a project.
+    static std::unique_ptr<Project> open(const std::string& path, bool create, std::string* error = nullptr);
+    ~Project();
+    Project(const Project&) = delete;
+    Project& operator=(const Project&) = delete;
+
+    const std::string& path() const { return path_; }
+    const std::string& lastError() const { return error_; }
+
+    ObjectHandle find(const ObjectIds& ids);
+    ObjectHandle findByName(const std::string& name);
+    ObjectHandle create(const ObjectIds& ids, const std::string& name, ObjectHandle env, ObjectHandle station);
+    std::optional<ObjectRow> row(ObjectHandle h);
+    std::vector<ObjectRow> objects();
+
+    bool link(ObjectHandle from, int relation, ObjectHandle to);
+    std::optional<std::vector<ObjectHandle>> linked(ObjectHandle from, int relation);
+
+    bool setBinary(ObjectHandle h, long attr, const uint8_t* data, size_t size);
+    std::optional<std::vector<uint8_t>> binary(ObjectHandle h, long attr);
+    bool setLong(ObjectHandle h, long attr, long value);
+    std::optional<long> getLong(ObjectHandle h, long attr);
+    bool setByte(ObjectHandle h, long attr, uint8_t value);
+    std::optional<uint8_t> getByte(ObjectHandle h, long attr);
+    bool setString(ObjectHandle h, long attr, const std::string& value);
+    std::optional<std::string> getString(ObjectHandle h, long attr);
+
+    // Makes the file durable (checkpoint); false when the database reports an error.
+    bool save();
+
+private:
+    explicit Project(sqlite3* db, std::string path) : db_(db), path_(std::move(path)) {}
+    bool exec(const char* sql);
+    bool setAttr(ObjectHandle h, long attr, AttrKind kind, const void* blob, size_t size, long number,
+                 const std::string* text);
+    sqlite3* db_;
+    std::string path_;
+    std::string error_;
+};
+
+// The project the program works on: the one named by QORB4_PROJECT, opened on first use.
+// Null when there is none or it cannot be opened.
+Project* currentProject();
+// Replaces the current project (tests use an in-memory one); nullptr closes it.
+void setCurrentProject(std::unique_ptr<Project> p);
+
+}  // namespace host

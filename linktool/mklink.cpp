@@ -1,0 +1,544 @@
+#include "linktool/mklink.h"
+
+#include <acl/libacl.h>
+#include <dirent.h>
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/acl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <initializer_list>
+#include <string_view>
+#include <system_error>
+
+namespace mklink {
+namespace {
+
+// Folder trees deeper than this are refused rather than walked (each level holds open folders).
+constexpr int kMaxDepth = 256;
+
+const char* kBeginLine = "\r\n\r\n---------------- BEGIN SETTING SYMBOLIC LINK ----------------";
+const char* kEndLine = "\r\n\r\n---------------- END SETTING SYMBOLIC LINK ------------------";
+
+const char* result(bool ok) { return ok ? "ok" : "failure"; }
+
+class Fd {
+public:
+    explicit Fd(int fd = -1) : fd_(fd) {}
+    Fd(Fd&& o) noexcept : fd_(o.fd_) { o.fd_ = -1; }
+    Fd& operator=(Fd&& o) noexcept {
+        if (this != &o) { reset(); fd_ = o.fd_; o.fd_ = -1; }
+        return *this;
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    ~Fd() { reset(); }
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    void reset() { if (fd_ >= 0) ::close(fd_); fd_ = -1; }
+    int release() { int fd = fd_; fd_ = -1; return fd; }
+private:
+    int fd_;
+};
+
+class Acl {
+public:
+    explicit Acl(acl_t a = nullptr) : a_(a) {}
+    Acl(Acl&& o) noexcept : a_(o.a_) { o.a_ = nullptr; }
+    Acl(const Acl&) = delete;
+    Acl& operator=(const Acl&) = delete;
+    ~Acl() { if (a_) acl_free(a_); }
+    acl_t get() const { return a_; }
+    acl_t* ptr() { return &a_; }
+    explicit operator bool() const { return a_ != nullptr; }
+private:
+    acl_t a_;
+};
+
+// The log is written as raw bytes and flushed after every line, so that whatever happened up to
+// an abnormal end is on disk. Paths are data, never format strings.
+class Log {
+public:
+    explicit Log(const std::string& path) {
+        if (!path.empty()) f_ = std::fopen(path.c_str(), "abe");
+    }
+    Log(const Log&) = delete;
+    Log& operator=(const Log&) = delete;
+    ~Log() { close(); }
+    bool isOpen() const { return f_ != nullptr; }
+    void line(std::initializer_list<std::string_view> parts) {
+        if (!f_) return;
+        std::string text;
+        for (auto p : parts) text += p;
+        std::fwrite(text.data(), 1, text.size(), f_);
+        std::fflush(f_);
+    }
+    void close() {
+        if (f_) std::fclose(f_);
+        f_ = nullptr;
+    }
+private:
+    std::FILE* f_ = nullptr;
+};
+
+std::string trimBlanks(const std::string& s) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    size_t b = 0, e = s.size();
+    while (b < e && blank(s[b])) ++b;
+    while (e > b && blank(s[e - 1])) --e;
+    return s.substr(b, e - b);
+}
+
+std::string withSlash(std::string s) {
+    if (s.empty() || s.back() != '/') s += '/';
+    return s;
+}
+
+std::string currentFolder() {
+    std::string buf(256, '\0');
+    for (;;) {
+        if (::getcwd(buf.data(), buf.size())) return std::string(buf.c_str());
+        if (errno != ERANGE || buf.size() > (1u << 20)) return {};
+        buf.resize(buf.size() * 2);
+    }
+}
+
+bool isFolder(const std::string& path) {
+    struct stat st;
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool exists(const std::string& path) {
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+// mkdir -p. Folders this creates get mode 0755 regardless of the umask when `fixedMode` is set:
+// the chain above the data folder has to be traversable by the users who get access to it.
+bool makeFolders(const std::string& path, bool fixedMode) {
+    if (path.empty()) return false;
+    size_t pos = 0;
+    while (pos != std::string::npos) {
+        pos = path.find('/', pos + 1);
+        const std::string part = path.substr(0, pos);
+        if (part.empty() || part.back() == '/') continue;
+        if (isFolder(part)) continue;
+        if (::mkdir(part.c_str(), 0755) != 0) {
+            if (errno != EEXIST || !isFolder(part)) return false;
+            continue;
+        }
+        if (fixedMode) ::chmod(part.c_str(), 0755);
+    }
+    return isFolder(path);
+}
+
+std::vector<std::string> entryNames(int dirFd) {
+    std::vector<std::string> names;
+    int copy = ::fcntl(dirFd, F_DUPFD_CLOEXEC, 0);
+    if (copy < 0) return names;
+    DIR* d = ::fdopendir(copy);
+    if (!d) { ::close(copy); return names; }
+    ::rewinddir(d);
+    while (dirent* e = ::readdir(d)) {
+        std::string_view n = e->d_name;
+        if (n == "." || n == "..") continue;
+        names.emplace_back(n);
+    }
+    ::closedir(d);
+    // A fixed order makes collision numbers the same on every run.
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+Fd openFolderAt(int dirFd, const std::string& name) {
+    return Fd(::openat(dirFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+}
+
+// ---- copy --------------------------------------------------------------------------------------
+
+// name, name_1, name_2, ... ; a file keeps its extension at the end (report_1.txt). A leading
+// dot does not start an extension (.settings_1).
+std::string numberedName(const std::string& name, int n, bool keepExtension) {
+    if (n == 0) return name;
+    const std::string suffix = "_" + std::to_string(n);
+    const size_t dot = keepExtension ? name.rfind('.') : std::string::npos;
+    if (dot == std::string::npos || dot == 0) return name + suffix;
+    return name.substr(0, dot) + suffix + name.substr(dot);
+}
+
+bool writeAll(int fd, const char* p, size_t n) {
+    while (n > 0) {
+        ssize_t w = ::write(fd, p, n);
+        if (w < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        p += w;
+        n -= static_cast<size_t>(w);
+    }
+    return true;
+}
+
+// Puts the finished temporary file under the first free name without replacing anything.
+bool placeUnderFreeName(int dirFd, const std::string& tmp, const std::string& name) {
+    for (int n = 0; n <= kMaxNameNumber; ++n) {
+        const std::string candidate = numberedName(name, n, true);
+        if (::renameat2(dirFd, tmp.c_str(), dirFd, candidate.c_str(), RENAME_NOREPLACE) == 0) return true;
+        if (errno == EEXIST) continue;
+        if (errno != EINVAL && errno != ENOSYS) return false;
+        // File systems without no-replace renames: a hard link fails the same way when taken.
+        if (::linkat(dirFd, tmp.c_str(), dirFd, candidate.c_str(), 0) == 0) {
+            ::unlinkat(dirFd, tmp.c_str(), 0);
+            return true;
+        }
+        if (errno != EEXIST) return false;
+    }
+    return false;
+}
+
+bool copyFile(int srcDir, const std::string& name, int dstDir) {
+    Fd in(::openat(srcDir, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    struct stat st;
+    if (!in.valid() || ::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+
+    static unsigned counter = 0;
+    std::string tmp;
+    Fd out;
+    for (int attempt = 0; attempt < 100 && !out.valid(); ++attempt) {
+        tmp = ".y5mklink-" + std::to_string(::getpid()) + "-" + std::to_string(++counter) + ".part";
+        out = Fd(::openat(dstDir, tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (!out.valid() && errno != EEXIST) return false;
+    }
+    if (!out.valid()) return false;
+
+    bool ok = true;
+    std::vector<char> buf(1 << 16);
+    for (;;) {
+        ssize_t r = ::read(in.get(), buf.data(), buf.size());
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) { ok = false; break; }
+        if (r == 0) break;
+        if (!writeAll(out.get(), buf.data(), static_cast<size_t>(r))) { ok = false; break; }
+    }
+    // Set-user and set-group bits are not carried over: the copy may have a different owner.
+    if (ok) ok = ::fchmod(out.get(), st.st_mode & 0777) == 0;
+    if (ok) {
+        const timespec times[2] = {st.st_atim, st.st_mtim};
+        ::futimens(out.get(), times);
+    }
+    // A failed close can mean lost data (network and full file systems): it counts.
+    if (::close(out.release()) != 0) ok = false;
+    if (ok && placeUnderFreeName(dstDir, tmp, name)) return true;
+    // Only our own unfinished temporary file is removed.
+    ::unlinkat(dstDir, tmp.c_str(), 0);
+    return false;
+}
+
+bool copyLink(int srcDir, const std::string& name, int dstDir) {
+    std::string target(256, '\0');
+    for (;;) {
+        ssize_t n = ::readlinkat(srcDir, name.c_str(), target.data(), target.size());
+        if (n < 0) return false;
+        if (static_cast<size_t>(n) < target.size()) { target.resize(static_cast<size_t>(n)); break; }
+        if (target.size() > (1u << 16)) return false;
+        target.resize(target.size() * 2);
+    }
+    for (int n = 0; n <= kMaxNameNumber; ++n) {
+        if (::symlinkat(target.c_str(), dstDir, numberedName(name, n, true).c_str()) == 0) return true;
+        if (errno != EEXIST) return false;
+    }
+    return false;
+}
+
+bool copyContents(int srcDir, int dstDir, int depth);
+
+bool copyFolder(int srcDir, const std::string& name, int dstDir, int depth) {
+    Fd src = openFolderAt(srcDir, name);
+    struct stat st;
+    if (!src.valid() || ::fstat(src.get(), &st) != 0) return false;
+
+    // A folder of the same name merges; anything else there makes this folder take a new name.
+    Fd dst;
+    bool created = false;
+    for (int n = 0; n <= kMaxNameNumber && !dst.valid(); ++n) {
+        const std::string candidate = numberedName(name, n, false);
+        if (::mkdirat(dstDir, candidate.c_str(), 0700) == 0) {
+            created = true;
+        } else if (errno != EEXIST) {
+            return false;
+        } else if (n > 0) {
+            continue;  // a numbered name is only ever a new folder
+        }
+        dst = openFolderAt(dstDir, candidate);
+        if (!dst.valid() && (created || (errno != ENOTDIR && errno != ELOOP))) return false;
+    }
+    if (!dst.valid()) return false;
+    if (!copyContents(src.get(), dst.get(), depth + 1)) return false;
+    // The new folder stays private until it is filled, then takes the old folder's mode.
+    return !created || ::fchmod(dst.get(), st.st_mode & 0777) == 0;
+}
+
+bool copyContents(int srcDir, int dstDir, int depth) {
+    if (depth > kMaxDepth) return false;
+    for (const std::string& name : entryNames(srcDir)) {
+        struct stat st;
+        if (::fstatat(srcDir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
+        bool ok = false;
+        if (S_ISDIR(st.st_mode)) ok = copyFolder(srcDir, name, dstDir, depth);
+        else if (S_ISREG(st.st_mode)) ok = copyFile(srcDir, name, dstDir);
+        else if (S_ISLNK(st.st_mode)) ok = copyLink(srcDir, name, dstDir);
+        // Devices, pipes and sockets are not data: the old folder stays in use.
+        if (!ok) return false;
+    }
+    return true;
+}
+
+// True when the folder open as `fd` is the folder (dev, ino) or lies below it.
+bool isSameOrBelow(int fd, dev_t dev, ino_t ino) {
+    Fd cur(::fcntl(fd, F_DUPFD_CLOEXEC, 0));
+    for (int level = 0; cur.valid() && level < 4096; ++level) {
+        struct stat st;
+        if (::fstat(cur.get(), &st) != 0) return true;  // unknown: treat as unsafe
+        if (st.st_dev == dev && st.st_ino == ino) return true;
+        Fd parent(::openat(cur.get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        struct stat pst;
+        if (!parent.valid() || ::fstat(parent.get(), &pst) != 0) return true;
+        if (pst.st_dev == st.st_dev && pst.st_ino == st.st_ino) return false;  // reached the root
+        cur = std::move(parent);
+    }
+    return true;
+}
+
+bool copyFolderContents(const std::string& from, const std::string& to) {
+    Fd src(::open(from.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!src.valid() || !makeFolders(to, true)) return false;
+    Fd dst(::open(to.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    struct stat sst;
+    if (!dst.valid() || ::fstat(src.get(), &sst) != 0) return false;
+    // Copying a folder into itself would never end and would duplicate every file.
+    if (isSameOrBelow(dst.get(), sst.st_dev, sst.st_ino)) return false;
+    return copyContents(src.get(), dst.get(), 0);
+}
+
+// Renames the old folder to the first free backup name; `used` receives the name tried last.
+bool renameToBackup(const std::string& folder, std::string& used) {
+    const std::string base = folder + "_backup";
+    for (int n = 0; n <= kMaxNameNumber; ++n) {
+        used = n == 0 ? base : base + "_" + std::to_string(n);
+        if (exists(used)) continue;
+        if (::renameat2(AT_FDCWD, folder.c_str(), AT_FDCWD, used.c_str(), RENAME_NOREPLACE) == 0) return true;
+        if (errno == EEXIST) continue;
+        if (errno != EINVAL && errno != ENOSYS) return false;
+        // No no-replace rename here: the existence check above has to do.
+        return ::rename(folder.c_str(), used.c_str()) == 0;
+    }
+    return false;
+}
+
+// ---- access ------------------------------------------------------------------------------------
+
+bool addGroupRights(acl_t* acl, gid_t group, bool read, bool write, bool execute) {
+    acl_entry_t entry;
+    bool found = false;
+    for (int which = ACL_FIRST_ENTRY; acl_get_entry(*acl, which, &entry) == 1; which = ACL_NEXT_ENTRY) {
+        acl_tag_t tag;
+        if (acl_get_tag_type(entry, &tag) != 0) return false;
+        if (tag != ACL_GROUP) continue;
+        auto* id = static_cast<gid_t*>(acl_get_qualifier(entry));
+        if (!id) return false;
+        found = *id == group;
+        acl_free(id);
+        if (found) break;
+    }
+    if (!found) {
+        if (acl_create_entry(acl, &entry) != 0 || acl_set_tag_type(entry, ACL_GROUP) != 0 ||
+            acl_set_qualifier(entry, &group) != 0)
+            return false;
+    }
+    acl_permset_t perms;
+    if (acl_get_permset(entry, &perms) != 0) return false;
+    if (!found && acl_clear_perms(perms) != 0) return false;
+    // Rights are only ever added to what the entry already had.
+    if (read && acl_add_perm(perms, ACL_READ) != 0) return false;
+    if (write && acl_add_perm(perms, ACL_WRITE) != 0) return false;
+    if (execute && acl_add_perm(perms, ACL_EXECUTE) != 0) return false;
+    if (acl_set_permset(entry, perms) != 0) return false;
+    return acl_calc_mask(acl) == 0 && acl_valid(*acl) == 0;
+}
+
+// A new default ACL starts from the owner, owning group and other entries of the access ACL.
+Acl baseEntriesOf(acl_t access) {
+    Acl base(acl_init(5));
+    if (!base) return base;
+    acl_entry_t from, to;
+    for (int which = ACL_FIRST_ENTRY; acl_get_entry(access, which, &from) == 1; which = ACL_NEXT_ENTRY) {
+        acl_tag_t tag;
+        if (acl_get_tag_type(from, &tag) != 0) return Acl();
+        if (tag != ACL_USER_OBJ && tag != ACL_GROUP_OBJ && tag != ACL_OTHER) continue;
+        if (acl_create_entry(base.ptr(), &to) != 0 || acl_copy_entry(to, from) != 0) return Acl();
+    }
+    return base;
+}
+
+// `fd` is open on the entry itself (never through a symbolic link); the ACL calls go through its
+// /proc name so that a name swapped in the meantime cannot redirect them.
+bool grantOn(int fd, const struct stat& st, gid_t group) {
+    const std::string path = "/proc/self/fd/" + std::to_string(fd);
+    const bool folder = S_ISDIR(st.st_mode);
+    Acl access(acl_get_file(path.c_str(), ACL_TYPE_ACCESS));
+    if (!access) return false;
+    const bool execute = folder || (st.st_mode & 0111) != 0;
+    if (!addGroupRights(access.ptr(), group, true, true, execute) ||
+        acl_set_file(path.c_str(), ACL_TYPE_ACCESS, access.get()) != 0)
+        return false;
+    if (!folder) return true;
+    Acl inherited(acl_get_file(path.c_str(), ACL_TYPE_DEFAULT));
+    if (!inherited) return false;
+    if (acl_entries(inherited.get()) <= 0) {
+        Acl base = baseEntriesOf(access.get());
+        if (!base) return false;
+        std::swap(*inherited.ptr(), *base.ptr());
+    }
+    return addGroupRights(inherited.ptr(), group, true, true, true) &&
+           acl_set_file(path.c_str(), ACL_TYPE_DEFAULT, inherited.get()) == 0;
+}
+
+bool grantBelow(int dirFd, gid_t group, int depth) {
+    if (depth > kMaxDepth) return false;
+    bool ok = true;
+    for (const std::string& name : entryNames(dirFd)) {
+        struct stat st;
+        if (::fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) { ok = false; continue; }
+        if (S_ISDIR(st.st_mode)) {
+            Fd sub = openFolderAt(dirFd, name);
+            if (!sub.valid() || ::fstat(sub.get(), &st) != 0) { ok = false; continue; }
+            ok = grantOn(sub.get(), st, group) && ok;
+            ok = grantBelow(sub.get(), group, depth + 1) && ok;
+        } else if (S_ISREG(st.st_mode)) {
+            Fd file(::openat(dirFd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+            if (!file.valid() || ::fstat(file.get(), &st) != 0) { ok = false; continue; }
+            if (!S_ISREG(st.st_mode)) continue;  // replaced by a link meanwhile: not ours to change
+            ok = grantOn(file.get(), st, group) && ok;
+        }
+        // Symbolic links are skipped: their targets may lie anywhere.
+    }
+    return ok;
+}
+
+}  // namespace
+
+bool grantChangeAccess(const std::string& folder, gid_t group) {
+    Fd top(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    struct stat st;
+    if (!top.valid() || ::fstat(top.get(), &st) != 0) return false;
+    bool ok = grantOn(top.get(), st, group);
+    return grantBelow(top.get(), group, 0) && ok;
+}
+
+Environment::Environment()
+    : variable([](const char* name) -> std::optional<std::string> {
+          const char* v = std::getenv(name);
+          if (!v) return std::nullopt;
+          return std::string(v);
+      }),
+      osMajorVersion([] { return kSupportedMajorVersion; }) {}
+
+std::optional<std::string> commonAppDataFolder(const Environment& env) {
+    std::string folder = kDefaultCommonFolder;
+    if (env.variable) {
+        if (auto v = env.variable(kCommonFolderVariable); v && !v->empty()) folder = *v;
+    }
+    // A relative folder would depend on where the installation happened to start the tool.
+    if (folder.front() != '/' || !isFolder(folder)) return std::nullopt;
+    return folder;
+}
+
+std::string permissionCommand(const std::string& target, const std::string& group) {
+    return "setfacl -R -m g:" + group + ":rwX,d:g:" + group + ":rwX \"" + target + "\"";
+}
+
+int run(const std::vector<std::string>& args, const Environment& env) {
+    if (args.empty()) return kNoArgument;
+    if (!env.osMajorVersion || env.osMajorVersion() != kSupportedMajorVersion) return kUnsupportedSystem;
+
+    const std::string linkFolder = trimBlanks(args[0]);
+    Log log(args.size() > 1 ? trimBlanks(args[1]) : std::string());
+    log.line({kBeginLine});
+
+    // Remembered before anything moves, so that relative paths mean what the caller meant.
+    const std::string startFolder = currentFolder();
+
+    if (!isFolder(linkFolder)) {
+        const bool made = makeFolders(linkFolder, false);
+        if (log.isOpen()) {
+            log.line({"\r\n\r\nCREATE DIRECTORY:  ", linkFolder, "     RESULT = ", result(made)});
+            if (!made) return kLinkFolderNotCreated;
+        }
+    }
+
+    const auto common = commonAppDataFolder(env);
+    if (!common) {
+        log.line({"\r\n\r\nERROR READING COMMOM APPLICATION DATA FOLDER"});
+        return kNoCommonFolder;
+    }
+
+    const std::string linkDir =
+        withSlash(linkFolder.empty() || linkFolder.front() == '/' || startFolder.empty()
+                      ? linkFolder
+                      : withSlash(startFolder) + linkFolder);
+    const std::string target = withSlash(*common) + kCommonSubPath + "/" + kDataFolderName;
+    const std::string link = linkDir + kDataFolderName;
+
+    const bool inLinkFolder = !linkFolder.empty() && ::chdir(linkDir.c_str()) == 0;
+    log.line({"\r\n\r\nCHANGE DIRECTORY TO:  ", linkFolder, "     RESULT = ", result(inLinkFolder)});
+    if (!inLinkFolder) return kChangeDirOrGrantFailed;
+
+    makeFolders(target, true);
+
+    struct stat st;
+    const bool present = ::lstat(link.c_str(), &st) == 0;
+    const bool isLink = present && S_ISLNK(st.st_mode);
+    if (present && S_ISDIR(st.st_mode)) {
+        const bool copied = copyFolderContents(link, target);
+        log.line({"\r\n\r\nCOPY DIRECTORY: \"", link, "\" TO: \"", target, "\"   RESULT = ", result(copied)});
+        if (copied) {
+            std::string backup;
+            const bool renamed = renameToBackup(link, backup);
+            log.line({"\r\n\r\nRENAME DIRECTORY: \"", link, "\" TO: \"", backup, "\"   RESULT = ", result(renamed)});
+        }
+    }
+
+    bool linkFailed = false;
+    const char* linkResult = "link already found";
+    if (!isLink) {
+        // Fails while the old folder is still there, so a failed copy never loses it.
+        linkFailed = ::symlink(target.c_str(), link.c_str()) != 0;
+        linkResult = result(!linkFailed);
+    }
+    log.line({"\r\n\r\nCREATE SYMBOLIC LINK: \"", kDataFolderName, "\" ---> \"", target, "\"   RESULT = ", linkResult});
+
+    const bool back = !startFolder.empty() && ::chdir(startFolder.c_str()) == 0;
+    log.line({"\r\n\r\nCHANGE DIRECTORY TO:  ", startFolder, "     RESULT = ", result(back)});
+
+    // Without the group there is nothing to grant, and that is a failed grant, not a success.
+    std::string command;
+    bool granted = false;
+    if (const group* g = ::getgrnam(env.usersGroup.c_str())) {
+        const gid_t gid = g->gr_gid;
+        command = permissionCommand(target, g->gr_name);
+        granted = env.grant && env.grant(target, gid);
+    }
+    log.line({"\r\n\r\nEXECUTE COMMAND:  ", command, "     RESULT = ", result(granted)});
+    log.line({kEndLine});
+    log.close();
+
+    if (!granted) return kChangeDirOrGrantFailed;
+    return linkFailed ? kLinkFailed : kDone;
+}
+
+}  // namespace mklink

@@ -1,0 +1,82 @@
+// y5mklink: moves the program's data folder below the common application-data folder,
+// keeps the old folder as a backup, puts a directory symbolic link in its place and gives
+// the local users group change access to the new folder. Every step goes into a log.
+//
+// Command line: LINK_FOLDER [LOG_FILE]  (both trimmed of surrounding blanks)
+//
+// On this platform:
+//   - the common application-data folder is $PROGRAMDATA when set and non-empty, else /var/lib;
+//     it has to be an absolute path to an existing folder;
+//   - the data folder T is <common>/Quenral/Automation/Qorb4/Vemtro, the link L is
+//     <link folder>/Vemtro, a symbolic link to T;
+//   - the users group is the local group "users";
+//   - change access is read and write, plus execute on folders (and on files that already carry an
+//     execute bit), granted as a POSIX access ACL entry for the group on T and everything below it
+//     and as a default ACL entry on every folder, so new files and subfolders inherit it. Existing
+//     ACL entries are kept; the group's entry only ever gains rights. Symbolic links below T are
+//     never followed. The log shows the equivalent setfacl command line.
+//
+// Copy into T: folders merge into a folder of the same name; a file, symbolic link or folder
+// whose name is already taken in T by something it cannot merge with gets the first free name of
+//   name_1.ext, name_2.ext, ...   (folders and names without extension: name_1, name_2, ...)
+// A file appears in T only complete (written under a temporary name, then renamed without
+// replacing anything). Nothing that existed before is deleted or overwritten: the old folder stays
+// as <link folder>/Vemtro_backup (or Vemtro_backup_1, _2, ... when taken). If the copy fails the old
+// folder is left in place and the link is not made.
+#pragma once
+
+#include <sys/types.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace mklink {
+
+// Exit codes, as the installation reads them (the process exit status is their low byte).
+inline constexpr int kDone = 0;
+inline constexpr int kNoArgument = -1;
+inline constexpr int kNoCommonFolder = -2;
+inline constexpr int kLinkFailed = -3;
+inline constexpr int kChangeDirOrGrantFailed = -4;
+inline constexpr int kLinkFolderNotCreated = -5;
+inline constexpr int kUnsupportedSystem = -6;
+
+inline constexpr const char* kDataFolderName = "Vemtro";
+inline constexpr const char* kCommonSubPath = "Quenral/Automation/Qorb4";
+inline constexpr const char* kDefaultCommonFolder = "/var/lib";
+inline constexpr const char* kCommonFolderVariable = "PROGRAMDATA";
+inline constexpr const char* kUsersGroup = "users";
+// The operating-system generation this tool is made for; this system reports it always.
+inline constexpr int kSupportedMajorVersion = 6;
+// Highest number tried for a backup name or a renamed copy.
+inline constexpr int kMaxNameNumber = 4998;
+
+// Grants change access on a folder tree; true when every entry got it.
+using GrantFn = std::function<bool(const std::string& folder, gid_t group)>;
+
+bool grantChangeAccess(const std::string& folder, gid_t group);
+
+// What the tool takes from its surroundings, so that a run can be staged.
+struct Environment {
+    // An environment variable's value, or nothing when unset.
+    std::function<std::optional<std::string>(const char* name)> variable;
+    // The operating system's major version; the one source of it.
+    std::function<int()> osMajorVersion;
+    std::string usersGroup = kUsersGroup;
+    GrantFn grant = grantChangeAccess;
+
+    Environment();
+};
+
+// args are the command-line arguments without the program name. Returns the exit code.
+int run(const std::vector<std::string>& args, const Environment& env = Environment());
+
+// The common application-data folder, or nothing when it cannot be determined.
+std::optional<std::string> commonAppDataFolder(const Environment& env);
+
+// The command line equivalent to the grant, as the log shows it.
+std::string permissionCommand(const std::string& target, const std::string& group);
+
+}  // namespace mklink

@@ -1,0 +1,25 @@
+#pragma once
+// CPtPApp: start-up and shutdown of the window program.
+#include <memory>
+#include <string>
+
+#include "app/app_settings.h"
+#include "app/main_frame.h"
+#include "app/message_box.h"
+#include "document/ptp_doc.h"
+
+class CPtPApp {
+public:
+    // 1 to keep running, 0 to end. `commandLine` is the whole start-up string.
+    int InitInstance(const std::string& commandLine, bool embedded = false);
+    int ExitInstance();
+
+    AppSettings m_settings;
+    std::unique_ptr<CMainFrame> m_pMainFrame;
+    CPtpView* m_pView = nullptr;
+    std::unique_ptr<CPtpDoc> m_pDoc;
+    bool m_bQuitRequested = false;
+
+private:
+    MessageBoxService m_messages;
+};

@@ -1,0 +1,21 @@
+#include <QApplication>
+#include <QStringList>
+
+#include "app/ptp_app.h"
+
+int main(int argc, char** argv) {
+    QApplication qapp(argc, argv);
+    // The launcher passes the start-up string as the whole command line.
+    QStringList args = qapp.arguments().mid(1);
+    bool embedded = !args.isEmpty() && (args.first() == "-Embedding" || args.first() == "-Automation");
+    const std::string commandLine = embedded ? std::string() : args.join(' ').toStdString();
+
+    CPtPApp app;
+    if (!app.InitInstance(commandLine, embedded)) {
+        app.ExitInstance();
+        return 1;
+    }
+    int rc = app.m_bQuitRequested ? 0 : qapp.exec();
+    app.ExitInstance();
+    return rc;
+}

@@ -2,12 +2,12 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QPointer>
 #include <QSignalBlocker>
 
 CIsoEditbox::CIsoEditbox(QWidget* parent) : QLineEdit(parent) {}
@@ -133,25 +133,33 @@ void CIsoEditbox::dropEvent(QDropEvent* event) {
     checkedChange([this, event] { QLineEdit::dropEvent(event); });
 }
 
+// The field builds its own menu with the usual commands: the standard menu sends its
+// edit commands straight to QLineEdit, past the check.
 void CIsoEditbox::contextMenuEvent(QContextMenuEvent* event) {
-    QPointer<QMenu> menu = createStandardContextMenu();
-    if (!menu) return;
-    // The menu's editing commands go to QLineEdit's own slots; route the ones that
-    // change the text through the check instead.
-    for (QAction* a : menu->actions()) {
-        const QString name = a->objectName();
-        if (name == QLatin1String("edit-cut") || name == QLatin1String("edit-paste") ||
-            name == QLatin1String("edit-delete")) {
-            disconnect(a, &QAction::triggered, nullptr, nullptr);
-            if (name == QLatin1String("edit-cut"))
-                connect(a, &QAction::triggered, this, [this] { cut(); });
-            else if (name == QLatin1String("edit-paste"))
-                connect(a, &QAction::triggered, this, [this] { paste(); });
-            else
-                connect(a, &QAction::triggered, this, [this] { deleteSelection(); });
-        }
-    }
+    auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    auto entry = [&](const char* label, QKeySequence::StandardKey key, bool enabled, auto&& slot) {
+        QString text = QLineEdit::tr(label);
+        const QString keys = QKeySequence(key).toString(QKeySequence::NativeText);
+        if (!keys.isEmpty()) text += QLatin1Char('\t') + keys;
+        QAction* a = menu->addAction(text);
+        a->setEnabled(enabled);
+        connect(a, &QAction::triggered, this, slot);
+    };
+    const bool editable = !isReadOnly();
+    const bool selected = hasSelectedText();
+    const bool plain = echoMode() == QLineEdit::Normal;
+    const QClipboard* clip = QGuiApplication::clipboard();
+    entry("&Undo", QKeySequence::Undo, editable && isUndoAvailable(), [this] { undo(); });
+    entry("&Redo", QKeySequence::Redo, editable && isRedoAvailable(), [this] { redo(); });
+    menu->addSeparator();
+    entry("Cu&t", QKeySequence::Cut, editable && selected && plain, [this] { cut(); });
+    entry("&Copy", QKeySequence::Copy, selected && plain, [this] { copy(); });
+    entry("&Paste", QKeySequence::Paste, editable && clip && !clip->text().isEmpty(), [this] { paste(); });
+    entry("Delete", QKeySequence::UnknownKey, editable && selected, [this] { deleteSelection(); });
+    menu->addSeparator();
+    entry("Select All", QKeySequence::SelectAll, !text().isEmpty() && selectedText() != text(),
+          [this] { selectAll(); });
     menu->popup(event->globalPos());
     event->accept();
 }

@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include "document/ptp_doc.h"
+#include "host/messages.h"
+
+namespace {
+
+// An in-memory project with environment P1, station S1 and one module.
+struct ProjectFixture : ::testing::Test {
+    host::RecordingMessages messages;
+    host::ScopedMessageService scope{messages};
+    AppSettings app;
+    host::ObjectHandle module = 0;
+
+    void SetUp() override {
+        auto p = host::Project::open(":memory:", true);
+        ASSERT_TRUE(p);
+        auto env = p->create({1, 1, 0, 0, 0, 0}, "P1", 0, 0);
+        p->create({kPageLayoutObjectType, 1, 0, 0, 0, 0}, "Layout", env, 0);
+        auto st = p->create({2, 1, 0, 0, 1, 1}, "S1", env, 0);
+        module = p->create({1322005, 7, 3, 1, 1, 1}, "CP 731 (R0/S5)", env, st);
+        host::setCurrentProject(std::move(p));
+    }
+    void TearDown() override { host::setCurrentProject(nullptr); }
+};
+
+struct CountingView : DocumentView {
+    int updates = 0, activations = 0;
+    bool fail = false;
+    void OnInitialUpdate(CPtpDoc& doc) override {
+        ++updates;
+        if (fail) doc.m_nStartResult = -1;
+    }
+    void Activate() override { ++activations; }
+};
+
+}  // namespace
+
+TEST_F(ProjectFixture, FindsModuleStationPathAndTitle) {
+    CPtpDoc doc(app);
+    CountingView view;
+    doc.SetView(&view);
+    ASSERT_EQ(doc.ParseStartupString("0,CP731,81,0,CP 731,9QX4 731-1L,S1,0,5,0,0,2,1322005,7,3,1,1,1"), 0);
+    EXPECT_EQ(doc.m_hModuleObject, module);
+    EXPECT_EQ(doc.m_strStationPath, "P1\\S1");
+    EXPECT_EQ(doc.m_strModuleObjectName, "CP 731 (R0/S5)");
+    EXPECT_EQ(doc.GetTitle(), "CP 731  (R0/S5)  -- P1\\S1");
+    EXPECT_EQ(doc.m_bExtendedModule, 1);
+    EXPECT_EQ(doc.m_nProtocol, 1);
+    EXPECT_EQ(doc.m_CurParams.wCharDelay, 22);
+    EXPECT_EQ(view.updates, 1);
+    EXPECT_EQ(view.activations, 1);
+    EXPECT_EQ(app.initDone, 0);
+    EXPECT_TRUE(messages.shown.empty());
+    // the page layout texts are written and read back for the printout head
+    EXPECT_EQ(doc.m_strPageLayout[0], "TARVIK Y5");
+    EXPECT_EQ(doc.m_strPageLayout[3], "Parlino");
+}
+
+TEST_F(ProjectFixture, OnlineNoticeAndViewFailure) {
+    CPtpDoc doc(app);
+    CountingView view;
+    view.fail = true;
+    doc.SetView(&view);
+    EXPECT_EQ(doc.ParseStartupString("0,CP730,0,0,CP 730,9QX4 730-1K,S1,0,5,1"), -1);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].id, 2045);
+    EXPECT_EQ(messages.shown[0].title, "Punkt-zu-Punkt-Kopplung parametrieren");
+    EXPECT_EQ(view.activations, 0);
+}
+
+TEST_F(ProjectFixture, MissingObjectIsNoFailureOfStartUp) {
+    CPtpDoc doc(app);
+    EXPECT_EQ(doc.ParseStartupString("0,CP731,81,0,CP 731,9QX4 731-1L,S1,0,5,0,0,2,9,9,9,9,9,9"), 0);
+    EXPECT_EQ(doc.m_hModuleObject, 0);
+    EXPECT_EQ(doc.m_strStationPath, "\\");
+}
+
+TEST_F(ProjectFixture, UnknownModuleLoadsNothing) {
+    CPtpDoc doc(app);
+    EXPECT_EQ(doc.ParseStartupString("0,CP999"), 0);
+    EXPECT_EQ(doc.m_nModuleType, 0);
+    EXPECT_EQ(doc.m_CurParams.wProtocolId, 0);
+}
+
+TEST_F(ProjectFixture, ModuleAddress) {
+    struct Case { std::vector<uint8_t> record; uint16_t address; };
+    auto le = [](uint32_t v) {
+        return std::vector<uint8_t>{uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
+    };
+    auto rec = [&](uint8_t flags, uint32_t in, uint32_t out) {
+        std::vector<uint8_t> r{flags};
+        for (auto b : le(in)) r.push_back(b);
+        for (auto b : le(out)) r.push_back(b);
+        return r;
+    };
+    std::vector<Case> cases = {
+        {rec(3, 256, 256), 256},          // both: input when output is not smaller
+        {rec(3, 300, 200), 200 | 0x8000}, // both: output when it is smaller
+        {rec(1, 300, 200), 300},
+        {rec(2, 300, 200), 200 | 0x8000},
+        {rec(3, 0x12345, 0x12345), 0x2345},
+    };
+    auto eight = le(2);
+    for (auto b : le(0x1234)) eight.push_back(b);
+    cases.push_back({eight, 0x1234 | 0x8000});
+    for (const auto& c : cases) {
+        ASSERT_TRUE(host::currentProject()->setBinary(module, kAttrModuleAddress, c.record.data(), c.record.size()));
+        CPtpDoc doc(app);
+        doc.m_hModuleObject = module;
+        EXPECT_EQ(doc.GetModuleAddress(), c.address);
+        EXPECT_EQ(doc.m_nModuleAddress, c.address);
+    }
+    CPtpDoc doc(app);
+    doc.m_hModuleObject = 0;
+    doc.m_nModuleAddress = 77;
+    EXPECT_EQ(doc.GetModuleAddress(), 0xFFFF);
+    EXPECT_EQ(doc.m_nModuleAddress, 77);
+}
+
+TEST(NoProject, ConstructorReportsMissingObjectSet) {
+    host::RecordingMessages messages;
+    host::ScopedMessageService scope(messages);
+    host::setCurrentProject(nullptr);
+    AppSettings app;
+    CPtpDoc doc(app);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "Open object set failed");
+}

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# A CP 731 in rack 0, slot 5 of station S1 in environment P1: the start-up string that
+# rackplan prints makes ptpcfg find the module object, its station path and its title.
+set -euo pipefail
+rackplan=$1 ptpcfg=$2
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+project="$dir/P1.qorb"
+"$rackplan" new "$project" >/dev/null
+"$rackplan" add-station "$project" S1 >/dev/null
+"$rackplan" add-module "$project" S1 --model CP731 --order "9QX4 731-1L" --interface 81 --name "CP 731" \
+  --rack 0 --slot 5 >/dev/null
+startup=$("$rackplan" startup-string "$project" "CP 731 (R0/S5)")
+[ "$(tr -cd , <<<"$startup" | wc -c)" -eq 17 ] || { echo "expected 18 tokens: $startup"; exit 1; }
+out=$(QORB4_PROJECT="$project" "$ptpcfg" show "$startup")
+expect() { grep -qxF "$1" <<<"$out" || { echo "missing line: $1"; echo "$out"; exit 1; }; }
+expect 'm_strStationPath=P1\S1'
+expect 'Title=CP 731  (R0/S5)  -- P1\S1'
+expect 'm_nInterfaceCode=27'
+expect 'm_strModuleObjectName=CP 731 (R0/S5)'
+grep -q '^m_hModuleObject=[1-9]' <<<"$out" || { echo "module object not found"; exit 1; }
+
+# bad arguments are refused with a message and exit code 1
+if "$rackplan" add-module "$project" S9 --model CP731 --order x --rack 0 --slot 1 2>/dev/null; then exit 1; fi
+if "$rackplan" add-module "$project" S1 --model CP999 --order x --rack 0 --slot 1 2>/dev/null; then exit 1; fi
+if "$rackplan" startup-string "$dir/none.qorb" 1 2>/dev/null; then exit 1; fi
+echo ok

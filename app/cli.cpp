@@ -2,8 +2,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
+#include "app/configuration.h"
 #include "document/ptp_doc.h"
+#include "sdb/dump.h"
 #include "document/record_fields.h"
 #include "host/messages.h"
 
@@ -13,6 +16,9 @@ namespace {
 const char* kUsage =
     "Aufruf: ptpcfg [--yes|--no] BEFEHL ...\n"
     "  show STARTUP                 Start und Laden wie im Programm, dann alle Felder als name=wert\n"
+    "  set STARTUP [NAME=WERT ...]  Werte wie auf den Seiten übernehmen, prüfen und speichern\n"
+    "                               (ohne Werte: das Geladene speichern)\n"
+    "  sdb DATEI                    eine Datenübergabedatei entschlüsseln und ausgeben\n"
     "  --help                       diese Übersicht\n"
     "STARTUP ist die Start-Parameterzeichenkette (durch Kommas getrennt), wie rackplan startup-string sie ausgibt.\n"
     "Das Projekt ist das in QORB4_PROJECT genannte. Exit-Codes: 0 erledigt, 2 abgelehnt, 1 anderer Fehler.\n";
@@ -29,6 +35,12 @@ void line(std::string& out, const char* name, const T& value) {
 }
 
 }  // namespace
+
+std::string ExecutableFolder() {
+    std::error_code ec;
+    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string(".") : exe.parent_path().string();
+}
 
 std::string ShowDocument(const CPtpDoc& d) {
     std::string out;
@@ -72,15 +84,58 @@ std::string ShowDocument(const CPtpDoc& d) {
 
 namespace {
 
+// The application's configuration, as the window program reads it at start.
+AppSettings configure() {
+    host::IniRegistry registry(ExecutableFolder());
+    return config::Configure(registry, "vemtro_x", nullptr).settings;
+}
+
 int runShow(const std::vector<std::string>& a, std::string& out) {
     if (a.size() != 1) {
         std::fputs("ptpcfg show: genau eine Start-Parameterzeichenkette erwartet\n", stderr);
         return kFailure;
     }
-    AppSettings app;
+    AppSettings app = configure();
     CPtpDoc doc(app);
     if (doc.ParseStartupString(a[0]) != 0) return kFailure;
     out += ShowDocument(doc);
+    return kDone;
+}
+
+int runSet(const std::vector<std::string>& a, std::string& out) {
+    if (a.empty()) {
+        std::fputs("ptpcfg set: Start-Parameterzeichenkette erwartet\n", stderr);
+        return kFailure;
+    }
+    AppSettings app = configure();
+    CPtpDoc doc(app);
+    if (doc.ParseStartupString(a[0]) != 0) return kFailure;
+    if (doc.m_bOnline) {
+        std::fputs("ptpcfg set: online wird nichts gespeichert\n", stderr);
+        return kRefused;
+    }
+    const std::vector<std::string> values(a.begin() + 1, a.end());
+    if (!values.empty()) {
+        std::fputs("ptpcfg set: Werte setzen ist noch nicht möglich\n", stderr);
+        return kFailure;
+    }
+    doc.SetModifiedFlag(true);
+    if (doc.Store() != 1) return kFailure;
+    out += "gespeichert\n";
+    return kDone;
+}
+
+int runSdb(const std::vector<std::string>& a, std::string& out) {
+    if (a.size() != 1) {
+        std::fputs("ptpcfg sdb: genau eine Datei erwartet\n", stderr);
+        return kFailure;
+    }
+    transfer::ReadResult r = transfer::ReadFile(a[0], CPtpDoc::kSectionBufferSize);
+    if (r.status != transfer::ReadStatus::Ok) {
+        std::fprintf(stderr, "ptpcfg sdb: %s kann nicht gelesen werden\n", a[0].c_str());
+        return kFailure;
+    }
+    out += sdb::DumpDataTransferFile(r.bytes);
     return kDone;
 }
 
@@ -106,6 +161,8 @@ int Run(const std::vector<std::string>& argsIn, std::string& out) {
     const std::string command = args[0];
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (command == "show") return runShow(rest, out);
+    if (command == "set") return runSet(rest, out);
+    if (command == "sdb") return runSdb(rest, out);
     std::fprintf(stderr, "ptpcfg: unbekannter Befehl \"%s\"\n%s", command.c_str(), kUsage);
     return kFailure;
 }

@@ -15,6 +15,8 @@ int Run(const std::vector<std::string>& args, std::string& out);
 
 class CPtpDoc;
 namespace cli {
+// The folder of the running program.
+std::string ExecutableFolder();
 // The identification, records, lengths and text state of a loaded document.
 std::string ShowDocument(const CPtpDoc& doc);
 }  // namespace cli

@@ -14,7 +14,7 @@ enum StringId { kTitle = 130, kOnlineNotice = 2045 };
 
 }  // namespace
 
-CPtpDoc::CPtpDoc(AppSettings& app) : m_app(app) {
+CPtpDoc::CPtpDoc(AppSettings& app) : m_pTexts(std::make_unique<sdb::TextStore>()), m_app(app) {
     m_CurParams.dwCreated = m_DefParams.dwCreated = static_cast<uint32_t>(std::time(nullptr));
     SetTextNameDefault(m_CurTextName);
     SetTextNameDefault(m_DefTextName);
@@ -102,9 +102,7 @@ int CPtpDoc::ProtocolFromIdentifier(uint16_t id) const {
 }
 
 int CPtpDoc::LoadStored() {
-    // Nothing is stored yet: the module starts with its defaults.
-    m_CurParams = m_DefParams;
-    return 0;
+    return isCP831(m_nModuleType) ? LoadSectionFile() : LoadContainer();
 }
 
 void CPtpDoc::ReadStationNames() {

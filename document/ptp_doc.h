@@ -5,13 +5,18 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/app_settings.h"
 #include "document/records.h"
+#include "document/transfer_file.h"
 #include "host/aut.h"
+#include "sdb/container.h"
+#include "sdb/text_image.h"
 
 class CPtpDoc;
 
@@ -53,6 +58,32 @@ public:
 
     // The protocol code that the stored protocol identifier stands for.
     int ProtocolFromIdentifier(uint16_t id) const;
+
+    // --- loading and storing ---
+    static constexpr size_t kContainerBufferSize = 65536;
+    static constexpr size_t kSectionBufferSize = 327680;
+
+    // Reads the record container (CP 730, CP 731, CP 830) or the section file (CP 831)
+    // into the document. 0 to go on, non-zero to end the program.
+    int LoadContainer();
+    int LoadSectionFile();
+    // "Speichern": 1 when the caller may go on (close), 0 when it must not.
+    int Store();
+    // The question before closing: 1 to close, 0 to stay.
+    int SaveModified();
+    // Automation entry of an embedded start; the arguments are not used.
+    int Show(long, long, long, long, long, long, const std::string&);
+
+    // A stored loadable driver met while loading. Without installed drivers the user is
+    // asked whether to go on with the default protocol (message 595). 0 to go on.
+    int HandleStoredDriver();
+
+    // The byte images a store writes, built from the current records (also used by the dump
+    // and the tests). Empty when the module stores nothing or the block is too large.
+    std::vector<uint8_t> BuildStoredBlock(std::string* problem = nullptr);
+
+    // Test hook: makes a write of the data transfer file fail at a chosen step.
+    transfer::FailureHook m_writeFailure;
 
     // --- identification (set by ParseStartupString) ---
     std::string m_szTransferFile;
@@ -108,11 +139,25 @@ public:
     int m_nBlockCount = 1;        // sections of a CP 831 data transfer file
     int m_nDriverProtocol = 0;    // loadable-driver protocol code that loading determined
     std::array<std::string, 6> m_strPageLayout;  // page-layout strings for the printout head
+    sdb::HeaderRecord m_HeaderRecord;             // record 0, carried unchanged
+    sdb::RecordPair m_RecordPair;                 // flag/attribute of every data record
+    std::unique_ptr<sdb::TextStore> m_pTexts;     // message texts of the printer protocol
+    // Driver part sections of a section file that nothing interpreted: written back unchanged.
+    std::array<std::optional<std::vector<uint8_t>>, 3> m_DriverSections;
 
 private:
     // Loads the stored parameters; 0 to go on.
     int LoadStored();
     void ReadStationNames();
+    void TakeDefaults();
+    // Decodes a stored parameter image into the records; false when its head is absent.
+    bool DecodeParameters(std::span<const uint8_t> image);
+    void DecodeTexts(std::span<const uint8_t> image);
+    bool StoreContainer();
+    bool StoreSectionFile();
+    bool WriteTransferFile(const std::vector<uint8_t>& bytes);
+    std::string DriverNameForMessages() const;
+    sdb::BuildContext BuildContext() const;
 
     AppSettings& m_app;
     DocumentView* m_pView = nullptr;

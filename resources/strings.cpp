@@ -12,7 +12,7 @@ const std::vector<StringEntry> kTable = {
 #include "resources/strings_pages.inc"
 };
 
-const std::unordered_map<int, const StringEntry*>& index() {
+const std::unordered_map<int, const StringEntry*>& builtIn() {
     static const auto map = [] {
         std::unordered_map<int, const StringEntry*> m;
         for (const auto& e : kTable) m.emplace(e.id, &e);
@@ -20,6 +20,11 @@ const std::unordered_map<int, const StringEntry*>& index() {
     }();
     return map;
 }
+
+std::unordered_map<int, const StringEntry*> g_language;
+bool g_useLanguage = false;
+
+const std::unordered_map<int, const StringEntry*>& index() { return g_useLanguage ? g_language : builtIn(); }
 
 }  // namespace
 
@@ -52,5 +57,11 @@ std::string format(std::string_view text, const std::vector<std::string>& insert
 }
 
 const std::vector<StringEntry>& all() { return kTable; }
+
+void setLanguageTable(const StringEntry* entries, size_t count) {
+    g_language.clear();
+    g_useLanguage = entries != nullptr;
+    for (size_t i = 0; entries && i < count; ++i) g_language.emplace(entries[i].id, &entries[i]);
+}
 
 }  // namespace res

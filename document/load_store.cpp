@@ -1,0 +1,340 @@
+// Loading the stored parameters at start-up and storing them on "Speichern", with the
+// questions asked before the program closes.
+#include <cstring>
+
+#include "document/ptp_doc.h"
+#include "host/messages.h"
+#include "resources/strings.h"
+#include "sdb/param_image.h"
+#include "sdb/section_file.h"
+
+namespace {
+
+enum StringId {
+    kTitle = 130,
+    kCannotOpenFile = 556,
+    kSaveChanges = 566,
+    kClosing = 567,
+    kProtocolNotChanged = 590,
+    kDriverNotInstalled = 595,
+    kFirmwareMissing = 2032,
+    kNewDriverLoaded = 2041,
+    kNoDriverOnModule = 2042,
+    kLoadDriverFirst = 2044,
+};
+
+constexpr const char* kAttributeReadError = "Start ohne OM: Lesefehler bei GetData730()";
+
+std::string closingTitle() { return res::text(kClosing) + res::text(kTitle); }
+
+}  // namespace
+
+sdb::BuildContext CPtpDoc::BuildContext() const {
+    sdb::BuildContext ctx;
+    ctx.moduleType = m_nModuleType;
+    ctx.interfaceCode = m_nInterfaceCode;
+    ctx.interfaceNo = m_nInterfaceNo;
+    ctx.orderNo = m_szOrderNo;
+    ctx.extendedModule = m_bExtendedModule != 0;
+    ctx.releaseVersion = m_app.releaseVersion;
+    ctx.protocol = m_nProtocol;
+    return ctx;
+}
+
+void CPtpDoc::TakeDefaults() {
+    SetHeadDefault(m_CurHead, headDefaultFor(m_nModuleType));
+    m_CurParams = m_DefParams;
+    m_CurPrinter = m_DefPrinter;
+    SetModifiedFlag(true);
+}
+
+bool CPtpDoc::DecodeParameters(std::span<const uint8_t> image) {
+    if (!m_pDriverData) m_pDriverData = std::make_unique<std::array<uint8_t, kDriverDataSize>>();
+    sdb::ParamDecodeInput in;
+    in.moduleType = m_nModuleType;
+    in.image = image;
+    in.params = m_CurParams;
+    in.printer = m_DefPrinter;
+    in.driverBuffer = *m_pDriverData;
+    const sdb::ParamDecodeResult r = sdb::DecodeParamImage(in);
+    if (r.status != sdb::ParamDecodeStatus::Ok) return false;
+    m_CurHead = r.head;
+    m_CurParams = r.params;
+    BlockLengths = r.lengths;
+    m_bOldLayout = r.oldLayout ? 1 : 0;
+    if (r.printerRead) m_CurPrinter = r.printer;
+    else m_CurPrinter = m_DefPrinter;
+    m_nDriverDataLen = r.driverDataRead ? r.driverDataLength : 0;
+    return true;
+}
+
+void CPtpDoc::DecodeTexts(std::span<const uint8_t> image) {
+    if (sdb::ReadTextImage(image, *m_pTexts).status == sdb::TextReadStatus::Absent) SetModifiedFlag(true);
+    m_CurTextName = m_pTexts->name;
+    m_TextHead = m_pTexts->head;
+}
+
+std::string CPtpDoc::DriverNameForMessages() const {
+    const std::string stored(m_CurParams.achDriverName, 8);
+    struct Known { const char* name; int text; };
+    static const Known known[] = {{"Y5WFPA1X", 2046}, {"Y5WFPB1X", 2047}, {"Y5WFPE1X", 2048}};
+    for (const Known& k : known)
+        if (stored == k.name) return res::text(k.text);
+    return std::string(stored.c_str());
+}
+
+int CPtpDoc::HandleStoredDriver() {
+    // No loadable drivers are installed on this machine: the stored driver cannot be kept.
+    const int answer = host::showMessage(res::text(kTitle), kDriverNotInstalled, {DriverNameForMessages()});
+    if (answer != host::kYes) return 1;
+    if (m_bOnline) {
+        host::showMessage(res::text(kTitle), kProtocolNotChanged);
+        return 1;
+    }
+    SetHeadDefault(m_CurHead, headDefaultFor(m_nModuleType));
+    m_CurParams = m_DefParams;
+    // the defaults' own sub-block lengths replace the driver's
+    const int protocol = m_nProtocol;
+    m_nProtocol = ProtocolFromIdentifier(m_DefParams.wProtocolId);
+    CDb scratch = m_DefParams;
+    BuildDefaults(scratch);
+    m_nProtocol = protocol;
+    m_nDriverDataLen = 0;
+    m_DriverSections = {};
+    m_nBlockCount = 1;
+    SetModifiedFlag(true);
+    return 0;
+}
+
+int CPtpDoc::LoadContainer() {
+    std::vector<uint8_t> bytes;
+    if (m_bFromProject) {
+        bytes.resize(kContainerBufferSize);
+        long n = AUTGetLongBinaryAttribute(m_hModuleObject, kAttrParameterBlock, bytes.data(),
+                                           static_cast<long>(bytes.size()));
+        if (n < 1) {
+            host::plainMessage(res::text(kTitle), kAttributeReadError);
+            TakeDefaults();
+            return 0;
+        }
+        bytes.resize(static_cast<size_t>(n));
+    } else {
+        transfer::ReadResult r = transfer::ReadFile(m_szTransferFile, kContainerBufferSize);
+        if (r.status != transfer::ReadStatus::Ok) {
+            host::showMessage(res::text(kTitle), kCannotOpenFile);
+            TakeDefaults();
+            return 0;
+        }
+        bytes = std::move(r.bytes);
+    }
+
+    auto contents = std::make_unique<sdb::ContainerContents>();
+    sdb::ReadContainer(bytes, *contents);
+    if (contents->status != sdb::ContainerReadStatus::Ok) {
+        TakeDefaults();
+        return 0;
+    }
+    if (contents->headerPresent) m_HeaderRecord = contents->header;
+    m_RecordPair = contents->pair;
+    m_bTextPresent = contents->textPresent ? 1 : 0;
+
+    if (!DecodeParameters(contents->paramImage())) {
+        // An empty block: the defaults are stored at exit without a question.
+        SetHeadDefault(m_CurHead, headDefaultFor(m_nModuleType));
+        m_CurParams = m_DefParams;
+        m_CurPrinter = m_DefPrinter;
+        m_bSaveOnExit = 1;
+    } else if (m_nModuleType == kCP731 && m_CurParams.wProtocolId >= kIdDriverBase) {
+        if (HandleStoredDriver() != 0) return 1;
+    }
+    if (m_bTextPresent) DecodeTexts(contents->textImage());
+    return 0;
+}
+
+int CPtpDoc::LoadSectionFile() {
+    transfer::ReadResult r = transfer::ReadFile(m_szTransferFile, kSectionBufferSize);
+    if (r.status != transfer::ReadStatus::Ok) {
+        host::showMessage(res::text(kTitle), kCannotOpenFile);
+        TakeDefaults();
+        return 0;
+    }
+    const sdb::SectionFileContents file = sdb::ReadSectionFile(r.bytes);
+    if (file.status == sdb::SectionReadStatus::BadCount) {
+        TakeDefaults();
+        return 0;
+    }
+    m_nBlockCount = file.sectionCount;
+    m_DriverSections = file.driverParts;
+
+    if (!file.paramImage || !DecodeParameters(*file.paramImage)) {
+        SetHeadDefault(m_CurHead, headDefaultFor(m_nModuleType));
+        m_CurParams = m_DefParams;
+        m_CurPrinter = m_DefPrinter;
+        m_bSaveOnExit = 1;
+    } else if (m_CurParams.wProtocolId >= kIdDriverBase) {
+        if (HandleStoredDriver() != 0) return 1;
+    }
+    if (file.textImage) {
+        m_bTextPresent = 1;
+        DecodeTexts(*file.textImage);
+    }
+    return 0;
+}
+
+std::vector<uint8_t> CPtpDoc::BuildStoredBlock(std::string* problem) {
+    sdb::ParamBuildInput in;
+    in.ctx = BuildContext();
+    in.params = m_CurParams;
+    in.printer = m_CurPrinter;
+    in.lengths = BlockLengths;
+    in.head = m_CurHead;
+    in.driverDataArea = m_pDriverData != nullptr && isLoadableDriver(m_nProtocol);
+    if (in.driverDataArea) in.driverData = std::span<const uint8_t>(m_pDriverData->data(), m_nDriverDataLen);
+    in.oldLayout = m_bOldLayout != 0;
+    const sdb::ParamBuildResult param = sdb::BuildParamImage(in);
+    if (param.status != sdb::ParamBuildStatus::Ok) {
+        if (problem) *problem = "Parameterblock kann nicht gebildet werden";
+        return {};
+    }
+    m_CurHead = param.head;
+    m_CurParams = param.params;
+    BlockLengths = param.lengths;
+    m_bOldLayout = param.oldLayout ? 1 : 0;
+
+    sdb::TextBuildResult text;
+    if (m_bTextPresent) {
+        m_pTexts->name = m_CurTextName;
+        text = sdb::BuildTextImage(in.ctx, *m_pTexts);
+        if (!text.ok) {
+            if (problem) *problem = "Textblock kann nicht gebildet werden";
+            return {};
+        }
+        m_TextHead = text.head;
+        m_pTexts->head = text.head;
+    }
+
+    if (isCP831(m_nModuleType)) {
+        sdb::SectionFileInput s;
+        s.interfaceNo = static_cast<uint8_t>(m_nInterfaceNo);
+        s.sectionCount = m_nBlockCount;
+        s.protocolId = m_CurParams.wProtocolId;
+        s.interfaceByte = m_CurParams.byInterface;
+        s.paramImage = param.image;
+        if (m_bTextPresent) s.textImage = std::span<const uint8_t>(text.image);
+        for (size_t i = 0; i < m_DriverSections.size(); ++i)
+            if (m_DriverSections[i]) s.driverParts[i] = std::span<const uint8_t>(*m_DriverSections[i]);
+        sdb::SectionWriteResult w = sdb::WriteSectionFile(s);
+        if (w.status != sdb::SectionWriteStatus::Ok) {
+            if (problem) *problem = "Die Datenübergabedatei wird zu groß";
+            return {};
+        }
+        return std::move(w.bytes);
+    }
+
+    sdb::ContainerBuildInput c;
+    c.moduleType = m_nModuleType;
+    c.header = m_HeaderRecord;
+    c.pair = m_RecordPair;
+    c.paramImage = param.image;
+    c.texts = m_bTextPresent != 0;
+    c.textImage = text.image;
+    sdb::ContainerBuildResult packed = sdb::BuildContainer(c);
+    if (packed.status != sdb::ContainerBuildStatus::Ok) {
+        if (problem) {
+            if (packed.tooManyParamRecords) *problem = sdb::kTooManyParamRecordsText;
+            else if (packed.tooManyTextRecords) *problem = sdb::kTooManyTextRecordsText;
+            else *problem = "Der Datenbaustein kann nicht gepackt werden";
+        }
+        return {};
+    }
+    return std::move(packed.bytes);
+}
+
+bool CPtpDoc::WriteTransferFile(const std::vector<uint8_t>& bytes) {
+    std::string error;
+    if (transfer::WriteFile(m_szTransferFile, bytes, &error, m_writeFailure)) return true;
+    host::showMessage(res::text(kTitle), kCannotOpenFile);
+    return false;
+}
+
+bool CPtpDoc::StoreContainer() {
+    std::string problem;
+    std::vector<uint8_t> bytes = BuildStoredBlock(&problem);
+    if (bytes.empty()) {
+        // Nothing is written: the stored block stays as it was.
+        host::plainMessage(res::text(kTitle), problem);
+        return false;
+    }
+    if (!m_bFromProject) return WriteTransferFile(bytes);
+    bool ok = true;
+    if (AUTSetLongBinaryAttribute(m_hModuleObject, kAttrParameterBlock, bytes.data(),
+                                  static_cast<long>(bytes.size())) < 0) {
+        AUTFlushDelayedError(0, 1);
+        ok = false;
+    }
+    if (AUTSaveObjectSet(1) != 0) {
+        AUTFlushDelayedError(0, 1);
+        ok = false;
+    }
+    return ok;
+}
+
+bool CPtpDoc::StoreSectionFile() {
+    std::string problem;
+    std::vector<uint8_t> bytes = BuildStoredBlock(&problem);
+    if (bytes.empty()) {
+        host::plainMessage(res::text(kTitle), problem);
+        return false;
+    }
+    return WriteTransferFile(bytes);
+}
+
+int CPtpDoc::Store() {
+    if (m_bOnline) return 1;
+    if (IsModified()) {
+        if (m_nModuleType == kCP731 && m_bDriverPending && !m_bModuleDrvKnown && !m_bDriverLoaded &&
+            m_nProductVersion < 2) {
+            int answer = host::showMessage(closingTitle(), kLoadDriverFirst);
+            return answer == host::kNo ? 1 : 0;
+        }
+        const bool written = isCP831(m_nModuleType) ? StoreSectionFile() : StoreContainer();
+        // A failed write keeps the changes marked, so that closing asks again.
+        if (!written) return 0;
+        SetModifiedFlag(false);
+        m_bSaveOnExit = 0;
+    }
+    if (m_bSaveObjectSet && AUTSaveObjectSet(1) != 0) AUTFlushDelayedError(0, 1);
+    return 1;
+}
+
+int CPtpDoc::SaveModified() {
+    if (m_bOnline) return 1;
+    const std::string title = closingTitle();
+    if (m_bFirmwareMissing && host::showMessage(title, kFirmwareMissing) == host::kYes) return 0;
+    if (m_nModuleType == kCP731 && m_nDrvBlockMask != 0 && m_byModuleDrvVerHi == 0 && m_byModuleDrvVerLo == 0)
+        host::showMessage(title, kNoDriverOnModule);
+    if (IsModified()) {
+        switch (host::showMessage(title, kSaveChanges)) {
+        case host::kYes: return Store();
+        case host::kNo:
+            if (!m_bDriverLoaded) return 1;
+            switch (host::showMessage(title, kNewDriverLoaded)) {
+            case host::kYes: return Store();
+            case host::kNo: return 1;
+            default: return 0;
+            }
+        default: return 0;
+        }
+    }
+    if (m_bSaveOnExit) {
+        SetModifiedFlag(true);
+        Store();
+    }
+    return 1;
+}
+
+int CPtpDoc::Show(long, long, long, long, long, long, const std::string&) {
+    m_bSaveObjectSet = 1;
+    m_app.initDone = 0;
+    return 0;
+}

@@ -1,0 +1,34 @@
+#pragma once
+// The registry of the host suite: machine values (HKLM) and user values (HKCU), with the
+// key paths the host uses ("Software\Quenral\...").
+#include <optional>
+#include <string>
+
+namespace host {
+
+enum class Hive { LocalMachine, CurrentUser };
+
+class Registry {
+public:
+    virtual ~Registry() = default;
+    // The text of a value, at most 255 characters (the programs read into 256 bytes);
+    // nullopt when the key or the value does not exist.
+    virtual std::optional<std::string> read(Hive hive, const std::string& key, const std::string& value) = 0;
+    virtual bool write(Hive hive, const std::string& key, const std::string& value, const std::string& data) = 0;
+};
+
+// Two INI files, read and written through QSettings: "hklm.ini" and "hkcu.ini" in the
+// folder named by QORB4_REGISTRY; without it the machine file lies in `installFolder` and
+// the user file in the user's configuration folder.
+class IniRegistry : public Registry {
+public:
+    explicit IniRegistry(const std::string& installFolder = ".");
+    std::optional<std::string> read(Hive hive, const std::string& key, const std::string& value) override;
+    bool write(Hive hive, const std::string& key, const std::string& value, const std::string& data) override;
+    const std::string& file(Hive hive) const { return hive == Hive::LocalMachine ? machine_ : user_; }
+
+private:
+    std::string machine_, user_;
+};
+
+}  // namespace host

@@ -133,11 +133,8 @@ void dumpTextImage(Out& o, std::span<const uint8_t> image) {
     if (r.lengthsClipped) o.line("TextImage.lengthsClipped", 1);
     o.fields(DescribeTex(store->name));
     o.line("Texts.numberCount", store->count);
-    for (int n = 0; n < kMessageNumbers; ++n) {
-        if (!store->lengths[static_cast<size_t>(n)]) continue;
-        const auto t = store->text(n);
+    for (const auto& [n, t] : store->texts())
         o.line("Text." + std::to_string(n), "\"" + ShowChars(t.data(), t.size()) + "\"");
-    }
 }
 
 void dumpDriverImage(Out& o, int type, std::span<const uint8_t> image) {

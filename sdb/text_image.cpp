@@ -47,6 +47,18 @@ std::string_view TextStore::text(int number) const {
     return {reinterpret_cast<const char*>(area.data()) + at, std::min(len, area.size() - at)};
 }
 
+std::vector<std::pair<int, std::string_view>> TextStore::texts() const {
+    std::vector<std::pair<int, std::string_view>> out;
+    size_t at = 0;
+    for (int n = std::max(lowest(), 0); n < kMessageNumbers; ++n) {
+        const size_t len = lengths[static_cast<size_t>(n)];
+        if (len && at < area.size())
+            out.emplace_back(n, std::string_view(reinterpret_cast<const char*>(area.data()) + at, std::min(len, area.size() - at)));
+        at += len;
+    }
+    return out;
+}
+
 bool TextStore::setText(int number, std::string_view t) {
     if (number < 0 || number >= kMessageNumbers || t.size() > 0xFFFF) return false;
     if (count == 0) {

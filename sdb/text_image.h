@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "document/records.h"
@@ -37,6 +38,8 @@ struct TextStore {
     size_t textByteCount() const;
     // The text of a message number; empty when it has none, or when the area does not hold it.
     std::string_view text(int number) const;
+    // Every number with a text, in number order, in one pass over the area.
+    std::vector<std::pair<int, std::string_view>> texts() const;
     // Sets the text of a number (empty removes it) and widens the range to the number.
     // Returns false for a number outside 0..3999 or a text longer than 65,535 bytes.
     bool setText(int number, std::string_view text);

@@ -59,6 +59,8 @@ TEST(SdbTextImage, TwoMessagesMakeA48ByteImage) {
     EXPECT_EQ(back->text(5), "ab");
     EXPECT_EQ(back->text(7), "xyz");
     EXPECT_EQ(back->text(6), "");
+    using Texts = std::vector<std::pair<int, std::string_view>>;
+    EXPECT_EQ(back->texts(), (Texts{{5, "ab"}, {7, "xyz"}}));
     EXPECT_EQ(std::string(back->name.achName.data(), 8), "MELDUNG1");
     EXPECT_EQ(back->name.byVerLo, 3);
 }

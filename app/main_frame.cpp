@@ -1,6 +1,13 @@
 #include "app/main_frame.h"
 
+#include <QAction>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QMenuBar>
 #include <QString>
+#include <QVBoxLayout>
 
 #include "resources/strings.h"
 
@@ -16,10 +23,51 @@ QString protocolName(int protocol) {
 }
 }  // namespace
 
-CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
+CMainFrame::CMainFrame(AppSettings& settings, QWidget* parent) : QMainWindow(parent), m_settings(settings) {
     setWindowTitle(QString::fromStdString(res::text(130)));
     move(10, 20);
     resize(717, 497);
+
+    QMenu* file = menuBar()->addMenu("&Datei");
+    m_pSave = file->addAction("&Speichern", QKeySequence(Qt::CTRL | Qt::Key_S), this, &CMainFrame::OnFileSave);
+    m_pSave->setObjectName("save");
+    file->addSeparator();
+    file->addAction("&Beenden", this, &QWidget::close);
+    connect(file, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommands);
+    QMenu* help = menuBar()->addMenu("&?");
+    help->addAction(QString::fromStdString(res::text(57664)) + " ...", this, &CMainFrame::OnAppAbout);
+    UpdateCommands();
+}
+
+void CMainFrame::UpdateCommands() { m_pSave->setEnabled(m_pDoc && m_pDoc->IsModified() && !m_pDoc->m_bOnline); }
+
+void CMainFrame::OnFileSave() {
+    if (m_pDoc && m_pDoc->IsModified()) m_pDoc->Store();
+    UpdateCommands();
+}
+
+void CMainFrame::OnAppAbout() {
+    QDialog about(this);
+    about.setObjectName("about");
+    about.setWindowTitle(QString::fromStdString(res::text(57664)));
+    auto* layout = new QVBoxLayout(&about);
+    layout->addWidget(new QLabel(QString::fromStdString(res::text(130)), &about));
+    auto* version = new QLabel(QString::fromStdString(m_settings.versionString), &about);
+    version->setObjectName("version");
+    layout->addWidget(version);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &about);
+    connect(buttons, &QDialogButtonBox::accepted, &about, &QDialog::accept);
+    layout->addWidget(buttons);
+    about.exec();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* e) {
+    if (m_pDoc && !m_pDoc->SaveModified()) {
+        e->ignore();
+        UpdateCommands();
+        return;
+    }
+    e->accept();
 }
 
 CPtpView::CPtpView(QWidget* parent) : QLabel(parent) {

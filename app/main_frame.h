@@ -3,12 +3,31 @@
 #include <QLabel>
 #include <QMainWindow>
 
+#include "app/app_settings.h"
 #include "document/ptp_doc.h"
+
+class QAction;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
-    explicit CMainFrame(QWidget* parent = nullptr);
+    explicit CMainFrame(AppSettings& settings, QWidget* parent = nullptr);
+    void SetDocument(CPtpDoc* doc) { m_pDoc = doc; UpdateCommands(); }
+    QAction* SaveAction() const { return m_pSave; }
+    // Enables "Speichern" exactly when the document is modified.
+    void UpdateCommands();
+
+public slots:
+    void OnFileSave();
+    void OnAppAbout();
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    AppSettings& m_settings;
+    CPtpDoc* m_pDoc = nullptr;
+    QAction* m_pSave = nullptr;
 };
 
 // The overview: what module, protocol and interface the document configures.

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include "app/cli.h"
 #include "host/aut.h"
 #include "resources/strings.h"
 
@@ -9,16 +10,24 @@ namespace {
 enum StringId { kStartTitle = 562, kDirectStart = 563 };
 }
 
-int CPtPApp::InitInstance(const std::string& commandLine, bool embedded) {
-    host::setMessageService(&m_messages);
+int CPtPApp::InitInstance(const std::string& commandLine, bool embedded, host::Registry* registry,
+                          const config::LibraryLoader& loadLibrary) {
+    if (!host::messageServiceInstalled()) host::setMessageService(&m_messages);
     if (const char* project = std::getenv("QORB4_PROJECT"); project && *project)
         host::setErrorLogPath(std::string(project) + ".errors.log");
+
+    host::IniRegistry iniRegistry(cli::ExecutableFolder());
+    m_config = config::Configure(registry ? *registry : iniRegistry, "vemtro_x",
+                                 loadLibrary ? loadLibrary : config::LibraryLoader(config::LoadLanguageLibrary));
+    m_settings = m_config.settings;
+    m_hLanguageDll = m_config.languageLibrary;
     AUTRegisterApp();
 
-    m_pMainFrame = std::make_unique<CMainFrame>();
+    m_pMainFrame = std::make_unique<CMainFrame>(m_settings);
     m_messages.setParent(m_pMainFrame.get());
 
     if (embedded) {
+        // The host drives the document through Show.
         m_settings.initDone = 0;
         return 1;
     }
@@ -33,16 +42,20 @@ int CPtPApp::InitInstance(const std::string& commandLine, bool embedded) {
     m_pView = new CPtpView;
     m_pMainFrame->setCentralWidget(m_pView);
     m_pDoc->SetView(m_pView);
+    m_pMainFrame->SetDocument(m_pDoc.get());
     m_pMainFrame->show();
     if (m_pDoc->ParseStartupString(commandLine) != 0) return 0;
     m_pMainFrame->setWindowTitle(QString::fromStdString(m_pDoc->GetTitle()));
+    m_pMainFrame->UpdateCommands();
     return 1;
 }
 
 int CPtPApp::ExitInstance() {
-    m_pDoc.reset();
     m_pMainFrame.reset();
+    m_pDoc.reset();
+    if (m_hLanguageDll) config::FreeLanguageLibrary(m_hLanguageDll);
+    m_hLanguageDll = nullptr;
     AUTUnregisterApp();
-    host::setMessageService(nullptr);
+    if (host::isMessageService(&m_messages)) host::setMessageService(nullptr);
     return 0;
 }

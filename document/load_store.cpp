@@ -53,7 +53,8 @@ bool CPtpDoc::DecodeParameters(std::span<const uint8_t> image) {
     sdb::ParamDecodeInput in;
     in.moduleType = m_nModuleType;
     in.image = image;
-    in.params = m_CurParams;
+    // what a module's image does not carry (the CP 730 has no names) keeps its default
+    in.params = m_DefParams;
     in.printer = m_DefPrinter;
     in.driverBuffer = *m_pDriverData;
     const sdb::ParamDecodeResult r = sdb::DecodeParamImage(in);

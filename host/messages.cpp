@@ -66,6 +66,9 @@ MessageService& messageService() {
     return g_service ? *g_service : fallback;
 }
 
+bool messageServiceInstalled() { return g_service != nullptr; }
+bool isMessageService(const MessageService* s) { return g_service == s; }
+
 void setErrorLogPath(const std::string& path) { g_logPath = path; }
 
 int showMessage(const std::string& title, int id, const std::vector<std::string>& inserts) {

@@ -36,6 +36,8 @@ public:
 // answering with the button that changes nothing).
 void setMessageService(MessageService* service);
 MessageService& messageService();
+bool messageServiceInstalled();
+bool isMessageService(const MessageService* s);
 
 // Where every shown message is appended; empty turns the log off.
 void setErrorLogPath(const std::string& path);

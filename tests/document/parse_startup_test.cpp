@@ -51,7 +51,8 @@ TEST_F(ProjectFixture, FindsModuleStationPathAndTitle) {
     EXPECT_EQ(view.updates, 1);
     EXPECT_EQ(view.activations, 1);
     EXPECT_EQ(app.initDone, 0);
-    EXPECT_TRUE(messages.shown.empty());
+    ASSERT_EQ(messages.shown.size(), 1u);  // nothing stored yet
+    EXPECT_EQ(messages.shown[0].text, "Start ohne OM: Lesefehler bei GetData730()");
     // the page layout texts are written and read back for the printout head
     EXPECT_EQ(doc.m_strPageLayout[0], "TARVIK Y5");
     EXPECT_EQ(doc.m_strPageLayout[3], "Parlino");
@@ -63,7 +64,7 @@ TEST_F(ProjectFixture, OnlineNoticeAndViewFailure) {
     view.fail = true;
     doc.SetView(&view);
     EXPECT_EQ(doc.ParseStartupString("0,CP730,0,0,CP 730,9QX4 730-1K,S1,0,5,1"), -1);
-    ASSERT_EQ(messages.shown.size(), 1u);
+    ASSERT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(messages.shown[0].id, 2045);
     EXPECT_EQ(messages.shown[0].title, "Punkt-zu-Punkt-Kopplung parametrieren");
     EXPECT_EQ(view.activations, 0);

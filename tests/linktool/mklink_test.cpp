@@ -1,0 +1,587 @@
+#include "linktool/mklink.h"
+
+#include <acl/libacl.h>
+#include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/acl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using mklink::Environment;
+
+namespace {
+
+// ---- helpers -----------------------------------------------------------------------------------
+
+void writeFile(const std::string& path, const std::string& content, mode_t mode = 0644) {
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << content;
+    ::chmod(path.c_str(), mode);
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool exists(const std::string& path) { return fs::exists(fs::symlink_status(path)); }
+
+// Every entry below a folder: "file:<content>", "dir" or "link:<target>", by relative path.
+std::map<std::string, std::string> tree(const std::string& root) {
+    std::map<std::string, std::string> out;
+    if (!fs::is_directory(root)) return out;
+    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+        const std::string rel = fs::relative(it->path(), root).string();
+        if (it->is_symlink()) out[rel] = "link:" + fs::read_symlink(it->path()).string();
+        else if (it->is_directory()) out[rel] = "dir";
+        else if (it->is_regular_file()) out[rel] = "file:" + readFile(it->path().string());
+        else out[rel] = "special";
+    }
+    return out;
+}
+
+// Abbreviated ACL text with numeric ids, e.g. "u::rw-,g::r--,g:100:rw-,m::rw-,o::r--".
+std::string aclText(const std::string& path, acl_type_t type) {
+    acl_t acl = acl_get_file(path.c_str(), type);
+    if (!acl) return "?";
+    char* text = acl_to_any_text(acl, nullptr, ',', TEXT_ABBREVIATE | TEXT_NUMERIC_IDS);
+    std::string out = text ? text : "?";
+    acl_free(text);
+    acl_free(acl);
+    return out;
+}
+
+bool setAcl(const std::string& path, acl_type_t type, const std::string& text) {
+    acl_t acl = acl_from_text(text.c_str());
+    if (!acl) return false;
+    const bool ok = acl_set_file(path.c_str(), type, acl) == 0;
+    acl_free(acl);
+    return ok;
+}
+
+bool aclSupported(const std::string& folder) {
+    const std::string probe = folder + "/acl-probe";
+    fs::create_directory(probe);
+    const bool ok = setAcl(probe, ACL_TYPE_DEFAULT, "u::rwx,g::r-x,g:0:rwx,m::rwx,o::r-x");
+    fs::remove(probe);
+    return ok;
+}
+
+gid_t usersGid() {
+    const group* g = ::getgrnam("users");
+    return g ? g->gr_gid : static_cast<gid_t>(-1);
+}
+
+// Runs a program without a shell; returns its exit status, or -1.
+int runProgram(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env = {}) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+        for (const auto& [k, v] : env) ::setenv(k.c_str(), v.c_str(), 1);
+        std::vector<char*> args;
+        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        ::execvp(args[0], args.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+const std::string kBegin = "\r\n\r\n---------------- BEGIN SETTING SYMBOLIC LINK ----------------";
+const std::string kEnd = "\r\n\r\n---------------- END SETTING SYMBOLIC LINK ------------------";
+
+std::string changeDir(const std::string& folder, const char* result) {
+    return "\r\n\r\nCHANGE DIRECTORY TO:  " + folder + "     RESULT = " + result;
+}
+
+// ---- fixture -----------------------------------------------------------------------------------
+
+// One staged installation: a common application-data folder and a link folder of its own.
+struct Scenario {
+    std::string root, programData, linkFolder, link, target, log;
+    Environment env;
+
+    std::string backup(const std::string& suffix = "") const { return link + "_backup" + suffix; }
+    std::string command() const {
+        return "setfacl -R -m g:users:rwX,d:g:users:rwX \"" + target + "\"";
+    }
+    // The log of a run that finds the link folder and changes back to `root`.
+    std::string linkedLog(const std::string& middle, const char* linkResult, const char* grant = "ok") const {
+        return kBegin + changeDir(linkFolder, "ok") + middle +
+               "\r\n\r\nCREATE SYMBOLIC LINK: \"Vemtro\" ---> \"" + target + "\"   RESULT = " + linkResult +
+               changeDir(root, "ok") + "\r\n\r\nEXECUTE COMMAND:  " + (std::string(grant) == "ok" ? command() : "") +
+               "     RESULT = " + grant + kEnd;
+    }
+    std::string moveLines(const std::string& backupName) const {
+        return "\r\n\r\nCOPY DIRECTORY: \"" + link + "\" TO: \"" + target + "\"   RESULT = ok" +
+               "\r\n\r\nRENAME DIRECTORY: \"" + link + "\" TO: \"" + backupName + "\"   RESULT = ok";
+    }
+};
+
+class LinktoolTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string tmpl = (fs::temp_directory_path() / "linktool-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
+        root_ = fs::canonical(tmpl).string();
+        startFolder_ = fs::current_path();
+        realGrant_ = usersGid() != static_cast<gid_t>(-1) && aclSupported(root_);
+    }
+    void TearDown() override {
+        fs::current_path(startFolder_);
+        std::error_code ec;
+        fs::remove_all(root_, ec);
+    }
+
+    Scenario scenario(const std::string& name) {
+        Scenario s;
+        s.root = root_ + "/" + name;
+        s.programData = s.root + "/programdata";
+        s.linkFolder = s.root + "/install";
+        s.link = s.linkFolder + "/Vemtro";
+        s.target = s.programData + "/Quenral/Automation/Qorb4/Vemtro";
+        s.log = s.root + "/mklink.log";
+        fs::create_directories(s.programData);
+        const std::string pd = s.programData;
+        s.env.variable = [pd](const char* n) -> std::optional<std::string> {
+            if (std::string(n) == "PROGRAMDATA") return pd;
+            return std::nullopt;
+        };
+        // Without ACLs on this file system the grant cannot be shown; the rest of the run can.
+        if (!realGrant_) s.env.grant = [](const std::string&, gid_t) { return true; };
+        return s;
+    }
+
+    // Runs from the scenario's root folder, as an installation would from its own folder.
+    int run(const Scenario& s, const std::vector<std::string>& args) {
+        fs::current_path(s.root);
+        const int code = mklink::run(args, s.env);
+        EXPECT_EQ(fs::current_path().string(), s.root) << "the tool must return to its start folder";
+        return code;
+    }
+
+    std::string root_;
+    fs::path startFolder_;
+    bool realGrant_ = false;
+};
+
+// ---- runs --------------------------------------------------------------------------------------
+
+// Each case runs twice in fresh scenarios: with a log (exact bytes) and without one (no log,
+// same exit code except that a link folder that cannot be made only shows up when changing to it).
+TEST_F(LinktoolTest, LogLinesAndExitCodes) {
+    struct Case {
+        const char* name;
+        std::function<void(Scenario&)> setup;
+        int code;
+        int codeWithoutLog;
+        std::function<std::string(const Scenario&)> log;
+    };
+    const Case cases[] = {
+        {"old folder moved",
+         [](Scenario& s) { writeFile(s.link + "/a.txt", "old"); }, 0, 0,
+         [](const Scenario& s) { return s.linkedLog(s.moveLines(s.backup()), "ok"); }},
+        {"link folder created",
+         [](Scenario&) {}, 0, 0,
+         [](const Scenario& s) {
+             return kBegin + "\r\n\r\nCREATE DIRECTORY:  " + s.linkFolder + "     RESULT = ok" +
+                    s.linkedLog("", "ok").substr(kBegin.size());
+         }},
+        {"link folder cannot be made",
+         [](Scenario& s) {
+             writeFile(s.root + "/plainfile", "x");
+             s.linkFolder = s.root + "/plainfile/install";
+         },
+         -5, -4,
+         [](const Scenario& s) {
+             return kBegin + "\r\n\r\nCREATE DIRECTORY:  " + s.linkFolder + "     RESULT = failure";
+         }},
+        {"no common folder",
+         [](Scenario& s) {
+             fs::create_directories(s.linkFolder);
+             s.env.variable = [](const char*) -> std::optional<std::string> { return "relative/programdata"; };
+         },
+         -2, -2,
+         [](const Scenario&) { return kBegin + "\r\n\r\nERROR READING COMMOM APPLICATION DATA FOLDER"; }},
+        {"users group missing",
+         [](Scenario& s) {
+             fs::create_directories(s.linkFolder);
+             s.env.usersGroup = "y5mklink-no-such-group";
+         },
+         -4, -4,
+         [](const Scenario& s) { return s.linkedLog("", "ok", "failure"); }},
+        {"grant refused",
+         [](Scenario& s) {
+             fs::create_directories(s.linkFolder);
+             s.env.grant = [](const std::string&, gid_t) { return false; };
+         },
+         -4, -4,
+         [](const Scenario& s) {
+             std::string log = s.linkedLog("", "ok");
+             return log.replace(log.rfind("RESULT = ok"), 11, "RESULT = failure");
+         }},
+        {"plain file in the link's place",
+         [](Scenario& s) { writeFile(s.link, "not a folder"); }, -3, -3,
+         [](const Scenario& s) { return s.linkedLog("", "failure"); }},
+        {"copy fails",
+         [](Scenario& s) {
+             writeFile(s.link + "/a.txt", "old");
+             ::mkfifo((s.link + "/pipe").c_str(), 0644);
+         },
+         -3, -3,
+         [](const Scenario& s) {
+             return s.linkedLog("\r\n\r\nCOPY DIRECTORY: \"" + s.link + "\" TO: \"" + s.target + "\"   RESULT = failure",
+                                "failure");
+         }},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Scenario logged = scenario("logged" + std::to_string(n));
+        c.setup(logged);
+        EXPECT_EQ(run(logged, {logged.linkFolder, logged.log}), c.code);
+        EXPECT_EQ(readFile(logged.log), c.log(logged));
+
+        Scenario silent = scenario("silent" + std::to_string(n++));
+        c.setup(silent);
+        const auto before = tree(silent.root);
+        EXPECT_EQ(run(silent, {silent.linkFolder}), c.codeWithoutLog);
+        for (const auto& [path, what] : tree(silent.root)) {
+            if (before.count(path) || path.rfind("install", 0) == 0 || path.rfind("programdata", 0) == 0) continue;
+            ADD_FAILURE() << "unexpected new entry " << path;
+        }
+    }
+}
+
+TEST_F(LinktoolTest, FirstRunMovesFolderBehindLink) {
+    Scenario s = scenario("move");
+    writeFile(s.link + "/a.txt", "alpha");
+    writeFile(s.link + "/sub/b.dat", "beta");
+    const auto old = tree(s.link);
+
+    ASSERT_EQ(run(s, {s.linkFolder, s.log}), 0);
+
+    EXPECT_EQ(fs::read_symlink(s.link).string(), s.target);
+    EXPECT_EQ(tree(s.target), old);
+    EXPECT_EQ(tree(s.backup()), old) << "the old folder stays whole as the backup";
+    EXPECT_EQ(tree(s.link + "/"), old) << "the link leads to the data";
+}
+
+TEST_F(LinktoolTest, SecondRunFindsLinkAndCopiesNothing) {
+    Scenario s = scenario("twice");
+    writeFile(s.link + "/a.txt", "alpha");
+    ASSERT_EQ(run(s, {s.linkFolder, s.log}), 0);
+    const std::string firstLog = readFile(s.log);
+    const auto data = tree(s.target);
+    const auto install = tree(s.linkFolder);
+
+    EXPECT_EQ(run(s, {s.linkFolder, s.log}), 0);
+
+    EXPECT_EQ(readFile(s.log), firstLog + s.linkedLog("", "link already found"));
+    EXPECT_EQ(tree(s.target), data);
+    EXPECT_EQ(tree(s.linkFolder), install) << "no second backup";
+}
+
+TEST_F(LinktoolTest, BackupTakesFirstFreeName) {
+    struct Case {
+        std::vector<std::string> taken;  // suffixes after "_backup"; "=" marks a plain file
+        std::string expected;
+    };
+    const Case cases[] = {
+        {{}, ""},
+        {{""}, "_1"},
+        {{"", "_1"}, "_2"},
+        {{"_1"}, ""},
+        {{"="}, "_1"},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        Scenario s = scenario("backup" + std::to_string(n++));
+        SCOPED_TRACE(s.root);
+        writeFile(s.link + "/a.txt", "current");
+        for (const std::string& t : c.taken) {
+            if (t == "=") writeFile(s.backup(), "a file in the way");
+            else writeFile(s.backup(t) + "/a.txt", "older backup " + t);
+        }
+        const auto before = tree(s.linkFolder);
+
+        ASSERT_EQ(run(s, {s.linkFolder, s.log}), 0);
+
+        EXPECT_EQ(readFile(s.backup(c.expected) + "/a.txt"), "current");
+        for (const auto& [path, what] : before) {
+            if (path.rfind("Vemtro/", 0) == 0 || path == "Vemtro") continue;
+            EXPECT_EQ(tree(s.linkFolder)[path], what) << "earlier backup changed: " << path;
+        }
+        EXPECT_NE(readFile(s.log).find(s.moveLines(s.backup(c.expected))), std::string::npos);
+    }
+}
+
+TEST_F(LinktoolTest, CopyRenamesOnCollision) {
+    Scenario s = scenario("collide");
+    // Already in the data folder, from an earlier installation.
+    writeFile(s.target + "/a.txt", "T a");
+    writeFile(s.target + "/a_1.txt", "T a_1");
+    writeFile(s.target + "/sub/b.dat", "T b");
+    writeFile(s.target + "/noext", "T noext");
+    writeFile(s.target + "/.hidden", "T hidden");
+    writeFile(s.target + "/clash", "T clash is a file");
+    // The folder being moved.
+    writeFile(s.link + "/a.txt", "L a");
+    writeFile(s.link + "/sub/b.dat", "L b");
+    writeFile(s.link + "/sub/new.dat", "L new");
+    writeFile(s.link + "/noext", "L noext");
+    writeFile(s.link + "/.hidden", "L hidden");
+    writeFile(s.link + "/clash/c.txt", "L c");
+    fs::create_symlink("../elsewhere", s.link + "/ln");
+
+    ASSERT_EQ(run(s, {s.linkFolder, s.log}), 0);
+
+    const std::map<std::string, std::string> expected = {
+        {"a.txt", "file:T a"},          {"a_1.txt", "file:T a_1"},  {"a_2.txt", "file:L a"},
+        {"sub", "dir"},                 {"sub/b.dat", "file:T b"},  {"sub/b_1.dat", "file:L b"},
+        {"sub/new.dat", "file:L new"},  {"noext", "file:T noext"},  {"noext_1", "file:L noext"},
+        {".hidden", "file:T hidden"},   {".hidden_1", "file:L hidden"},
+        {"clash", "file:T clash is a file"}, {"clash_1", "dir"},    {"clash_1/c.txt", "file:L c"},
+        {"ln", "link:../elsewhere"},
+    };
+    EXPECT_EQ(tree(s.target), expected) << "nothing overwritten, no temporary files left";
+}
+
+TEST_F(LinktoolTest, CopyKeepsModesButNotSetIdBits) {
+    Scenario s = scenario("modes");
+    writeFile(s.link + "/tool", "#!/bin/sh\n", 04751);
+    writeFile(s.link + "/private", "p", 0600);
+
+    ASSERT_EQ(run(s, {s.linkFolder}), 0);
+
+    struct stat st;
+    ASSERT_EQ(::stat((s.target + "/tool").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & (S_ISUID | S_ISGID), 0u);
+    // Owner and other bits as before; the group bits now show the ACL mask.
+    EXPECT_EQ(st.st_mode & 0707, 0701u);
+    ASSERT_EQ(::stat((s.target + "/private").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0707, 0600u);
+}
+
+TEST_F(LinktoolTest, FailedCopyLeavesOldFolderInUse) {
+    Scenario s = scenario("fifo");
+    writeFile(s.link + "/a.txt", "alpha");
+    ASSERT_EQ(::mkfifo((s.link + "/pipe").c_str(), 0644), 0);
+
+    EXPECT_EQ(run(s, {s.linkFolder, s.log}), -3);
+
+    EXPECT_TRUE(fs::is_directory(fs::symlink_status(s.link))) << "still the real folder, not a link";
+    EXPECT_EQ(readFile(s.link + "/a.txt"), "alpha");
+    EXPECT_FALSE(exists(s.backup()));
+}
+
+TEST_F(LinktoolTest, CopyIntoItselfIsRefused) {
+    // The common folder chosen so that the data folder is the old folder itself.
+    Scenario s = scenario("self");
+    s.linkFolder = s.programData + "/Quenral/Automation/Qorb4";
+    s.link = s.linkFolder + "/Vemtro";
+    writeFile(s.link + "/a.txt", "alpha");
+
+    EXPECT_EQ(run(s, {s.linkFolder, s.log}), -3);
+
+    EXPECT_EQ(tree(s.link), (std::map<std::string, std::string>{{"a.txt", "file:alpha"}}));
+    EXPECT_FALSE(exists(s.backup()));
+}
+
+TEST_F(LinktoolTest, UnsupportedSystemDoesNothing) {
+    for (int major : {5, 10}) {
+        Scenario s = scenario("os" + std::to_string(major));
+        s.env.osMajorVersion = [major] { return major; };
+        const auto before = tree(s.root);
+
+        EXPECT_EQ(run(s, {s.linkFolder, s.log}), -6) << major;
+
+        EXPECT_EQ(tree(s.root), before) << "no log, no folders, no link";
+    }
+}
+
+TEST_F(LinktoolTest, CommandLine) {
+    Scenario s = scenario("args");
+    EXPECT_EQ(run(s, {}), -1);
+    EXPECT_EQ(tree(s.root), (std::map<std::string, std::string>{{"programdata", "dir"}}));
+
+    // Surrounding blanks are not part of the paths.
+    EXPECT_EQ(run(s, {"  " + s.linkFolder + "\t ", " " + s.log + "  "}), 0);
+    EXPECT_TRUE(fs::is_symlink(s.link));
+    EXPECT_TRUE(exists(s.log));
+
+    // Relative folders are taken from where the tool starts, also after it changed folders.
+    Scenario r = scenario("relative");
+    writeFile(r.root + "/inst/Vemtro/a.txt", "alpha");
+    EXPECT_EQ(run(r, {"inst", "rel.log"}), 0);
+    EXPECT_EQ(fs::read_symlink(r.root + "/inst/Vemtro").string(), r.target);
+    EXPECT_EQ(readFile(r.root + "/inst/Vemtro_backup/a.txt"), "alpha");
+    const std::string log = readFile(r.root + "/rel.log");
+    EXPECT_NE(log.find(changeDir("inst", "ok")), std::string::npos) << "the link folder as given";
+    EXPECT_NE(log.find("COPY DIRECTORY: \"" + r.root + "/inst/Vemtro\""), std::string::npos);
+}
+
+TEST_F(LinktoolTest, CommonFolder) {
+    writeFile(root_ + "/file", "x");
+    struct Case {
+        std::optional<std::string> variable;
+        std::optional<std::string> folder;
+    };
+    const Case cases[] = {
+        {std::nullopt, "/var/lib"},
+        {"", "/var/lib"},
+        {root_, root_},
+        {"relative/folder", std::nullopt},
+        {root_ + "/missing", std::nullopt},
+        {root_ + "/file", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        Environment env;
+        env.variable = [&c](const char* n) -> std::optional<std::string> {
+            return std::string(n) == "PROGRAMDATA" ? c.variable : std::nullopt;
+        };
+        EXPECT_EQ(mklink::commonAppDataFolder(env), c.folder) << c.variable.value_or("(unset)");
+    }
+}
+
+TEST_F(LinktoolTest, ProgramExitStatus) {
+    Scenario s = scenario("program");
+    const std::map<std::string, std::string> env = {{"PROGRAMDATA", s.programData}};
+    EXPECT_EQ(runProgram({Y5MKLINK_PROGRAM}, env), 255) << "-1 as an exit status";
+    EXPECT_EQ(runProgram({Y5MKLINK_PROGRAM, s.linkFolder, s.log}, env), realGrant_ ? 0 : 252);
+    EXPECT_EQ(fs::read_symlink(s.link).string(), s.target);
+}
+
+// ---- access ------------------------------------------------------------------------------------
+
+TEST_F(LinktoolTest, GrantAddsToExistingRightsAndSkipsLinks) {
+    if (!realGrant_) GTEST_SKIP() << "no ACL support in " << root_ << " or no group 'users'";
+    Scenario s = scenario("acl");
+    const std::string g = "g:" + std::to_string(usersGid()) + ":";
+    writeFile(s.target + "/kept.txt", "k", 0600);
+    ASSERT_TRUE(setAcl(s.target + "/kept.txt", ACL_TYPE_ACCESS, "u::rw-,u:12345:r--,g::---," + g + "r--,m::r--,o::---"));
+    writeFile(s.link + "/run.sh", "#!/bin/sh\n", 0700);
+    writeFile(s.link + "/data.txt", "d", 0600);
+    fs::create_directories(s.link + "/sub/deeper");
+    writeFile(s.root + "/outside.txt", "o", 0600);
+    fs::create_symlink(s.root + "/outside.txt", s.link + "/outside");
+    fs::create_symlink(s.root, s.link + "/sub/up");
+
+    ASSERT_EQ(run(s, {s.linkFolder}), 0);
+
+    EXPECT_EQ(aclText(s.target + "/kept.txt", ACL_TYPE_ACCESS), "u::rw-,u:12345:r--,g::---," + g + "rw-,m::rw-,o::---");
+    EXPECT_EQ(aclText(s.target + "/run.sh", ACL_TYPE_ACCESS), "u::rwx,g::---," + g + "rwx,m::rwx,o::---");
+    EXPECT_EQ(aclText(s.target + "/data.txt", ACL_TYPE_ACCESS), "u::rw-,g::---," + g + "rw-,m::rw-,o::---");
+    for (const std::string& folder : {s.target, s.target + "/sub", s.target + "/sub/deeper"}) {
+        EXPECT_NE(aclText(folder, ACL_TYPE_ACCESS).find(g + "rwx"), std::string::npos) << folder;
+        EXPECT_NE(aclText(folder, ACL_TYPE_DEFAULT).find(g + "rwx"), std::string::npos) << folder;
+    }
+    EXPECT_EQ(aclText(s.root + "/outside.txt", ACL_TYPE_ACCESS), "u::rw-,g::---,o::---") << "link followed";
+    EXPECT_EQ(aclText(s.root, ACL_TYPE_DEFAULT), "") << "link followed";
+
+    // Granting again changes nothing.
+    const std::string once = aclText(s.target + "/kept.txt", ACL_TYPE_ACCESS);
+    ASSERT_EQ(run(s, {s.linkFolder}), 0);
+    EXPECT_EQ(aclText(s.target + "/kept.txt", ACL_TYPE_ACCESS), once);
+}
+
+// Throwaway accounts in group "users", removed again however the test ends.
+class TestUsers {
+public:
+    ~TestUsers() {
+        for (const auto& name : names_) {
+            runProgram({"userdel", name});
+            runProgram({"groupdel", name});
+        }
+    }
+    bool add(const std::string& name) {
+        if (runProgram({"useradd", "-M", "-U", "-G", "users", "-s", "/usr/sbin/nologin", name}) != 0) return false;
+        names_.push_back(name);
+        return ::getpwnam(name.c_str()) != nullptr;
+    }
+    // Runs `job` in a child process as that user with its groups; returns the job's result.
+    static int as(const std::string& name, const std::function<int()>& job) {
+        const passwd* pw = ::getpwnam(name.c_str());
+        if (!pw) return -1;
+        const uid_t uid = pw->pw_uid;
+        const gid_t gid = pw->pw_gid;
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            if (::initgroups(name.c_str(), gid) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0) ::_exit(90);
+            ::umask(022);
+            ::_exit(job());
+        }
+        int status = 0;
+        if (pid < 0 || ::waitpid(pid, &status, 0) != pid) return -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+private:
+    std::vector<std::string> names_;
+};
+
+int createFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+    if (fd < 0) return 1;
+    const bool ok = ::write(fd, "A", 1) == 1;
+    return ::close(fd) == 0 && ok ? 0 : 2;
+}
+
+int appendToFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND);
+    if (fd < 0) return 1;
+    const bool ok = ::write(fd, "B", 1) == 1;
+    return ::close(fd) == 0 && ok ? 0 : 2;
+}
+
+TEST_F(LinktoolTest, NewFileOfOneUserIsWritableByAnother) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to create test users";
+    if (!realGrant_) GTEST_SKIP() << "no ACL support in " << root_ << " or no group 'users'";
+    TestUsers users;
+    const std::string a = "lkta" + std::to_string(::getpid()), b = "lktb" + std::to_string(::getpid());
+    if (!users.add(a) || !users.add(b)) GTEST_SKIP() << "useradd is not available";
+
+    Scenario s = scenario("shared");
+    writeFile(s.link + "/old.txt", "old");
+    ::chmod(root_.c_str(), 0755);
+    ::chmod(s.root.c_str(), 0755);
+    ASSERT_EQ(run(s, {s.linkFolder}), 0);
+
+    // Through the link, as the program would use it.
+    const std::string file = s.link + "/from_a.txt", sub = s.link + "/made_by_a", subFile = sub + "/inner.txt";
+    ASSERT_EQ(TestUsers::as(a, [&] {
+                  if (createFile(file) != 0) return 1;
+                  if (::mkdir(sub.c_str(), 0777) != 0) return 2;
+                  return createFile(subFile) == 0 ? 0 : 3;
+              }), 0);
+    EXPECT_EQ(TestUsers::as(b, [&] { return appendToFile(file); }), 0);
+    EXPECT_EQ(TestUsers::as(b, [&] { return appendToFile(subFile); }), 0);
+    EXPECT_EQ(TestUsers::as(b, [&] { return createFile(sub + "/from_b.txt"); }), 0);
+    EXPECT_EQ(readFile(file), "AB");
+
+    // The same file outside the granted folder stays closed to the other user.
+    const std::string outside = s.root + "/outside_a.txt";
+    ::chmod(s.root.c_str(), 0777);
+    ASSERT_EQ(TestUsers::as(a, [&] { return createFile(outside); }), 0);
+    EXPECT_NE(TestUsers::as(b, [&] { return appendToFile(outside); }), 0);
+}
+
+}  // namespace

@@ -164,6 +164,8 @@ TEST(IsoEditBox, ContextMenuPasteIsChecked) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Test discovery runs the program too, without a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

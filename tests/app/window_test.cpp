@@ -1,0 +1,102 @@
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QTimer>
+#include <QtTest>
+
+#include <map>
+
+#include "app/ptp_app.h"
+#include "host/messages.h"
+
+namespace {
+
+struct EmptyRegistry : host::Registry {
+    std::optional<std::string> read(host::Hive, const std::string&, const std::string&) override { return std::nullopt; }
+    bool write(host::Hive, const std::string&, const std::string&, const std::string&) override { return true; }
+};
+
+const char* kStartup = "0,CP731,81,0,CP 731,9QX4 731-1L,S1,0,5,0,0,2,1322001,1,3,1,1,1";
+
+}  // namespace
+
+class WindowTest : public QObject {
+    Q_OBJECT
+    host::RecordingMessages messages;
+    EmptyRegistry registry;
+    host::ObjectHandle module = 0;
+
+private slots:
+    void init() {
+        messages.shown.clear();
+        host::setMessageService(&messages);
+        auto p = host::Project::open(":memory:", true);
+        auto env = p->create({1, 1, 0, 0, 0, 0}, "P1", 0, 0);
+        p->create({kPageLayoutObjectType, 1, 0, 0, 0, 0}, "Layout", env, 0);
+        auto st = p->create({2, 1, 0, 0, 1, 1}, "S1", env, 0);
+        module = p->create({1322001, 1, 3, 1, 1, 1}, "CP 731 (R0/S5)", env, st);
+        host::setCurrentProject(std::move(p));
+    }
+    void cleanup() {
+        host::setCurrentProject(nullptr);
+        host::setMessageService(nullptr);
+    }
+
+    void directStartIsRefused() {
+        CPtPApp app;
+        QCOMPARE(app.InitInstance("", false, &registry, [](const std::string&) { return nullptr; }), 1);
+        QVERIFY(app.m_bQuitRequested);
+        QCOMPARE(messages.shown.size(), size_t(1));
+        QCOMPARE(messages.shown[0].id, 563);
+        QCOMPARE(QString::fromStdString(messages.shown[0].title), QString("Starten von Punkt-zu-Punkt-Kopplung parametrieren"));
+        app.ExitInstance();
+    }
+
+    void titleSaveAndCloseQuestion() {
+        CPtPApp app;
+        QCOMPARE(app.InitInstance(kStartup, false, &registry, [](const std::string&) { return nullptr; }), 1);
+        CMainFrame* frame = app.m_pMainFrame.get();
+        QCOMPARE(frame->windowTitle(), QString("CP 731  (R0/S5)  -- P1\\S1"));
+        QVERIFY(frame->isVisible());
+
+        // nothing stored yet: defaults, modified, so "Speichern" is enabled
+        QVERIFY(app.m_pDoc->IsModified());
+        QVERIFY(frame->SaveAction()->isEnabled());
+        QCOMPARE(frame->SaveAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+        frame->SaveAction()->trigger();
+        QVERIFY(!app.m_pDoc->IsModified());
+        QVERIFY(!frame->SaveAction()->isEnabled());
+        QVERIFY(host::currentProject()->binary(module, kAttrParameterBlock).has_value());
+
+        // a change: closing asks 566; Cancel keeps the window open
+        app.m_pDoc->SetModifiedFlag(true);
+        messages.shown.clear();
+        messages.answer(host::kCancel);
+        QVERIFY(!frame->close());
+        QCOMPARE(messages.shown.back().id, 566);
+        messages.answer(host::kNo);
+        QVERIFY(frame->close());
+        app.ExitInstance();
+    }
+
+    void aboutShowsTheVersion() {
+        CPtPApp app;
+        QCOMPARE(app.InitInstance(kStartup, false, &registry, [](const std::string&) { return nullptr; }), 1);
+        QString seen;
+        QTimer::singleShot(0, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->objectName() == "about" && w->isVisible()) {
+                    seen = w->findChild<QLabel*>("version")->text();
+                    static_cast<QDialog*>(w)->accept();
+                }
+        });
+        app.m_pMainFrame->OnAppAbout();
+        QCOMPARE(seen, QString("V5.0"));
+        app.m_pDoc->SetModifiedFlag(false);
+        app.ExitInstance();
+    }
+};
+
+QTEST_MAIN(WindowTest)
+#include "window_test.moc"

@@ -6,6 +6,7 @@
 
 #include "app/configuration.h"
 #include "document/ptp_doc.h"
+#include "pages/apply_values.h"
 #include "sdb/dump.h"
 #include "document/record_fields.h"
 #include "host/messages.h"
@@ -114,10 +115,27 @@ int runSet(const std::vector<std::string>& a, std::string& out) {
         std::fputs("ptpcfg set: online wird nichts gespeichert\n", stderr);
         return kRefused;
     }
-    const std::vector<std::string> values(a.begin() + 1, a.end());
+    std::vector<rules::NameValue> values;
+    for (auto it = a.begin() + 1; it != a.end(); ++it) {
+        auto nv = rules::parseAssignment(*it);
+        if (!nv) {
+            std::fprintf(stderr, "ptpcfg set: \"%s\" ist keine Angabe NAME=WERT\n", it->c_str());
+            return kFailure;
+        }
+        values.push_back(*nv);
+    }
     if (!values.empty()) {
-        std::fputs("ptpcfg set: Werte setzen ist noch nicht möglich\n", stderr);
-        return kFailure;
+        const rules::CheckContext ctx = rules::makeCheckContext(doc.m_nModuleType, doc.m_nInterfaceCode,
+                                                                doc.m_nProductVersion, doc.m_bExtendedModule,
+                                                                app.hostNewFeatures != 0, doc.m_bOnline != 0);
+        const rules::ApplyResult r = rules::applyValues(ctx, doc.m_nProtocol, doc.m_CurParams, doc.m_CurPrinter, values);
+        for (const auto& notice : r.notices) std::fprintf(stderr, "%d: %s\n", notice.messageId, rules::messageText(notice).c_str());
+        if (!r.ok) {
+            std::fprintf(stderr, "%d: %s\n", r.refusal.messageId, r.text.c_str());
+            return kRefused;
+        }
+        doc.m_CurParams = r.db;
+        doc.m_CurPrinter = r.dr;
     }
     doc.SetModifiedFlag(true);
     if (doc.Store() != 1) return kFailure;

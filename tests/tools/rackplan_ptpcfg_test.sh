@@ -20,6 +20,27 @@ expect 'm_nInterfaceCode=27'
 expect 'm_strModuleObjectName=CP 731 (R0/S5)'
 grep -q '^m_hModuleObject=[1-9]' <<<"$out" || { echo "module object not found"; exit 1; }
 
+# values go through the page checks: a refusal prints its message, exits 2 and stores nothing
+export QORB4_PROJECT="$project"
+"$ptpcfg" set "$startup" 2>/dev/null >/dev/null            # store what was loaded (the defaults)
+before=$("$ptpcfg" show "$startup" 2>/dev/null | grep -v abyTime)
+refuse() {
+  local id=$1; shift
+  set +e; err=$("$ptpcfg" set "$startup" "$@" 2>&1 >/dev/null); rc=$?; set -e
+  [ "$rc" -eq 2 ] || { echo "expected exit 2 for $*: $rc $err"; exit 1; }
+  grep -q "^$id: " <<<"$err" || { echo "expected message $id for $*: $err"; exit 1; }
+  [ "$("$ptpcfg" show "$startup" 2>/dev/null | grep -v abyTime)" = "$before" ] || { echo "stored after refusal: $*"; exit 1; }
+}
+refuse 501 byMode=4 byBaud=300 wCharDelay=50
+refuse 523 byMode=4 wCharDelay=225
+refuse 513 byMode=4 wCharDelay=65535
+refuse 550 byMode=4 wCharDelay=
+refuse 0 noSuchField=1
+"$ptpcfg" set "$startup" byMode=4 wCharDelay=230 byBaud=19200 >/dev/null 2>&1
+"$ptpcfg" show "$startup" 2>/dev/null | grep -qx 'CDb.wCharDelay=23' || { echo "value not stored"; exit 1; }
+"$ptpcfg" show "$startup" 2>/dev/null | grep -qx 'CDb.byBaud=9' || { echo "baud rate not stored"; exit 1; }
+"$ptpcfg" show "$startup" 2>/dev/null | grep -qx 'Modified=0' || { echo "stored block not read back"; exit 1; }
+
 # bad arguments are refused with a message and exit code 1
 if "$rackplan" add-module "$project" S9 --model CP731 --order x --rack 0 --slot 1 2>/dev/null; then exit 1; fi
 if "$rackplan" add-module "$project" S1 --model CP999 --order x --rack 0 --slot 1 2>/dev/null; then exit 1; fi

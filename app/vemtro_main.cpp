@@ -1,5 +1,8 @@
 #include <QApplication>
 #include <QStringList>
+#include <QTimer>
+
+#include <cstdlib>
 
 #include "app/ptp_app.h"
 
@@ -15,6 +18,8 @@ int main(int argc, char** argv) {
         app.ExitInstance();
         return 1;
     }
+    // Start-up measurements end the program as soon as the main window is shown.
+    if (std::getenv("VEMTRO_QUIT_WHEN_SHOWN")) QTimer::singleShot(0, &qapp, &QApplication::quit);
     int rc = app.m_bQuitRequested ? 0 : qapp.exec();
     app.ExitInstance();
     return rc;

@@ -11,6 +11,7 @@
 #include "document/records.h"
 #include "host/aut.h"
 #include "host/project.h"
+#include "host/registry.h"
 
 namespace rackplan {
 namespace {
@@ -29,6 +30,9 @@ const char* kUsage =
     "  list PROJEKT                              Stationen und Baugruppen auflisten\n"
     "  startup-string PROJEKT BAUGRUPPE          Start-Parameterzeichenkette (18 Angaben) ausgeben\n"
     "  open PROJEKT BAUGRUPPE                    vemtro_x für die Baugruppe starten\n"
+    "  install ORDNER [--language A] [--release 5.0.0.0] [--host-version 5.1]\n"
+    "                                            Registrierung der Host-Suite schreiben (QORB4_REGISTRY):\n"
+    "                                            Programmordner, Sprache, Versionen\n"
     "BAUGRUPPE ist der Objektname (wie list ihn zeigt) oder die Objektnummer.\n";
 
 struct Failure {
@@ -253,6 +257,30 @@ int cmdOpen(const Options& o, std::string& err, const std::string& self) {
     return 1;
 }
 
+int cmdInstall(const Options& o, std::string& out) {
+    if (o.positional.size() != 1) throw Failure{"install: ORDNER erwartet"};
+    const fs::path folder = fs::absolute(o.positional[0]);
+    if (!fs::is_directory(folder)) throw Failure{"Ordner " + folder.string() + " existiert nicht"};
+    const std::string language = o.get("language", "A");
+    if (language.size() != 1 || language[0] < 'A' || language[0] > 'E') throw Failure{"--language: A bis E"};
+    host::IniRegistry registry(folder.string());
+    using host::Hive;
+    const std::string general = "Software\\Quenral\\QORB4\\2.0\\General\\";
+    const std::string program = "Software\\Quenral\\QORB4\\2.0\\Applications\\vemtro";
+    const bool ok = registry.write(Hive::LocalMachine, general + "Languages", "Current", "Deutsch") &&
+                    registry.write(Hive::LocalMachine, general + "LangExtensions", "Deutsch", language) &&
+                    registry.write(Hive::LocalMachine, general + "Paths", "QORB4_Dir", folder.string()) &&
+                    registry.write(Hive::LocalMachine, program, "SubPath", "/") &&
+                    registry.write(Hive::LocalMachine, program, "ReleaseVersion", o.get("release", "5.0.0.0")) &&
+                    registry.write(Hive::LocalMachine, "Software\\Quenral\\AUTSW\\CPPARL", "VersionString", "V5.0") &&
+                    registry.write(Hive::LocalMachine, "Software\\Quenral\\AUTSW\\QORB4", "Version",
+                                   o.get("host-version", "5.1")) &&
+                    registry.write(Hive::LocalMachine, "Software\\Quenral\\AUTSW\\QORB4", "TechnVersion", "5.1.0");
+    if (!ok) throw Failure{"Registrierung " + registry.file(Hive::LocalMachine) + " kann nicht geschrieben werden"};
+    out += "Registrierung in " + registry.file(Hive::LocalMachine) + " geschrieben\n";
+    return 0;
+}
+
 }  // namespace
 
 int Run(const std::vector<std::string>& args, std::string& out, std::string& err, const std::string& self) {
@@ -270,6 +298,7 @@ int Run(const std::vector<std::string>& args, std::string& out, std::string& err
         if (c == "list") return cmdList(o, out);
         if (c == "startup-string") return cmdStartupString(o, out);
         if (c == "open") return cmdOpen(o, err, self);
+        if (c == "install") return cmdInstall(o, out);
         err += "rackplan: unbekannter Befehl \"" + c + "\"\n" + kUsage;
         return 1;
     } catch (const Failure& f) {

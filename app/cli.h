@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+class CPtpDoc;
+
 namespace cli {
 
 enum ExitCode { kDone = 0, kFailure = 1, kRefused = 2 };
@@ -11,12 +13,10 @@ enum ExitCode { kDone = 0, kFailure = 1, kRefused = 2 };
 // Runs one command; `args` excludes the program name. Output goes to `out`.
 int Run(const std::vector<std::string>& args, std::string& out);
 
-}  // namespace cli
-
-class CPtpDoc;
-namespace cli {
 // The folder of the running program.
 std::string ExecutableFolder();
+
 // The identification, records, lengths and text state of a loaded document.
 std::string ShowDocument(const CPtpDoc& doc);
+
 }  // namespace cli

@@ -373,6 +373,7 @@ private:
 
     std::optional<Verdict> takeBaud();
     std::optional<Verdict> takeParity(int& parity);
+    std::optional<Verdict> takeBreakOff();
     std::optional<Verdict> takeProto();
     std::optional<Verdict> takeAscii();
     std::optional<Verdict> takeTrans();
@@ -396,6 +397,15 @@ std::optional<Verdict> Taker::takeBaud() {
         return badValue("Mögliche Baudraten: " + rates + ".");
     }
     s_.proto.baudRate = s_.ascii.baudRate = static_cast<int>(rate);
+    return std::nullopt;
+}
+
+// BREAK monitoring of the CP 730, the same on each of its pages; not on RS 422/485.
+std::optional<Verdict> Taker::takeBreakOff() {
+    if (ctx().interfaceCode == 28) return disabled();
+    auto f = flag();
+    if (!f) return badValue();
+    s_.breakMonitoring = *f == 0;
     return std::nullopt;
 }
 
@@ -469,13 +479,7 @@ std::optional<Verdict> Taker::takeProto() {
         s_.reactionBaud = *v != 0;
         return std::nullopt;
     }
-    if (n == "byBreakOff" && is730(ctx())) {
-        if (ctx().interfaceCode == 28) return disabled();
-        auto f = flag();
-        if (!f) return badValue();
-        s_.breakMonitoring = *f == 0;
-        return std::nullopt;
-    }
+    if (n == "byBreakOff" && is730(ctx())) return takeBreakOff();
     s_.touchedProto = false;
     return notHere();
 }
@@ -565,13 +569,7 @@ std::optional<Verdict> Taker::takeAscii() {
         s_.endLink830 = *c == 0 ? 0x20 : 0x21;
         return std::nullopt;
     }
-    if (n == "byBreakOff" && is730(ctx())) {
-        if (ctx().interfaceCode == 28) return disabled();
-        auto f = flag();
-        if (!f) return badValue();
-        s_.breakMonitoring = *f == 0;
-        return std::nullopt;
-    }
+    if (n == "byBreakOff" && is730(ctx())) return takeBreakOff();
     s_.touchedAscii = false;
     return notHere();
 }
@@ -718,13 +716,7 @@ std::optional<Verdict> Taker::takePrinter() {
         if (auto r = number("[1-9][0-9]{5}", p.xonWait)) return r;
         return field(checkXonWait(p.xonWait, true));
     }
-    if (n == "byBreakOff" && is730(ctx())) {
-        if (ctx().interfaceCode == 28) return disabled();
-        auto f = flag();
-        if (!f) return badValue();
-        s_.breakMonitoring = *f == 0;
-        return std::nullopt;
-    }
+    if (n == "byBreakOff" && is730(ctx())) return takeBreakOff();
     s_.touchedPrinter = false;
     return notHere();
 }

@@ -27,8 +27,11 @@ int CPtPApp::InitInstance(const std::string& commandLine, bool embedded, host::R
     m_messages.setParent(m_pMainFrame.get());
 
     if (embedded) {
-        // The host drives the document through Show.
+        // The host drives the document through its automation entry.
         m_settings.initDone = 0;
+        m_pDoc = std::make_unique<CPtpDoc>(m_settings);
+        m_pAutomation = std::make_unique<PtpDocumentAutomation>(*m_pDoc);
+        m_pAutomation->Register();
         return 1;
     }
     m_settings.initDone = 1;
@@ -51,6 +54,7 @@ int CPtPApp::InitInstance(const std::string& commandLine, bool embedded, host::R
 }
 
 int CPtPApp::ExitInstance() {
+    m_pAutomation.reset();
     m_pMainFrame.reset();
     m_pDoc.reset();
     if (m_hLanguageDll) config::FreeLanguageLibrary(m_hLanguageDll);

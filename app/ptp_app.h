@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/app_settings.h"
+#include "app/automation.h"
 #include "app/configuration.h"
 #include "app/main_frame.h"
 #include "app/message_box.h"
@@ -23,6 +24,7 @@ public:
     std::unique_ptr<CMainFrame> m_pMainFrame;
     CPtpView* m_pView = nullptr;
     std::unique_ptr<CPtpDoc> m_pDoc;
+    std::unique_ptr<PtpDocumentAutomation> m_pAutomation;
     bool m_bQuitRequested = false;
 
 private:

@@ -80,6 +80,17 @@ private slots:
         app.ExitInstance();
     }
 
+    void embeddedStartWaitsForShow() {
+        CPtPApp app;
+        QCOMPARE(app.InitInstance("", true, &registry, [](const std::string&) { return nullptr; }), 1);
+        QVERIFY(!app.m_bQuitRequested);
+        QCOMPARE(app.m_settings.initDone, 0);
+        QVERIFY(messages.shown.empty() || messages.shown[0].text == "Open object set failed");
+        QCOMPARE(app.m_pAutomation->Show(1, 2, 3, 4, 5, 6, "x"), 0);
+        QCOMPARE(app.m_pDoc->m_bSaveObjectSet, 1);
+        app.ExitInstance();
+    }
+
     void aboutShowsTheVersion() {
         CPtPApp app;
         QCOMPARE(app.InitInstance(kStartup, false, &registry, [](const std::string&) { return nullptr; }), 1);

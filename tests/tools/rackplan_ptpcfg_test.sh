@@ -20,6 +20,14 @@ expect 'm_nInterfaceCode=27'
 expect 'm_strModuleObjectName=CP 731 (R0/S5)'
 grep -q '^m_hModuleObject=[1-9]' <<<"$out" || { echo "module object not found"; exit 1; }
 
+# the identification of a string without a project
+out=$(QORB4_PROJECT= "$ptpcfg" show "0,CP731,81,0,CP 731,9QX4 731-1L,TARVIK,0,4,0,0,2,1,2,3,4,5,6" 2>/dev/null)
+for line in m_nModuleType=731 m_nInterfaceCode=27 m_szInterfaceName=TTY m_nDriverParts=5 m_nDriverHwMask=256 \
+            m_strRack=0 m_strSlot=4 m_bFromProject=1 CDb.wProtocolId=49 CDb.wCharDelay=22 \
+            BlockLengths=2,24,49,0,0,0,0,0,0,0,0; do
+  expect "$line"
+done
+
 # values go through the page checks: a refusal prints its message, exits 2 and stores nothing
 export QORB4_PROJECT="$project"
 "$ptpcfg" set "$startup" 2>/dev/null >/dev/null            # store what was loaded (the defaults)

@@ -361,3 +361,32 @@ TEST_F(Store, ShowMarksTheObjectSetForSaving) {
     EXPECT_EQ(d.m_bSaveObjectSet, 1);
     EXPECT_EQ(app.initDone, 0);
 }
+
+// Damaged stored blocks never stop the program: each loads to something usable.
+TEST_F(Store, DamagedBlocksLoadWithoutHarm) {
+    auto d = open(startup("0", "CP731", 81, "9QX4 731-1N"));
+    d->m_nProtocol = 4;
+    d->BuildDefaults(d->m_DefParams);
+    d->m_CurParams = d->m_DefParams;
+    d->m_bTextPresent = 1;
+    d->m_pTexts->setText(3, "Text");
+    ASSERT_EQ(d->Store(), 1);
+    const auto good = attribute();
+
+    uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u; };
+    for (int round = 0; round < 300; ++round) {
+        auto bytes = good;
+        const int flips = 1 + static_cast<int>(next() % 8);
+        for (int i = 0; i < flips; ++i) bytes[next() % bytes.size()] = static_cast<uint8_t>(next() >> 16);
+        if (round % 10 == 0) bytes.resize(next() % bytes.size());
+        if (bytes.empty()) bytes.push_back(0);
+        ASSERT_TRUE(host::currentProject()->setBinary(module, kAttrParameterBlock, bytes.data(), bytes.size()));
+        messages.shown.clear();
+        messages.answer(host::kYes);  // a driver identifier met by chance: go on with the default
+        CPtpDoc e(app);
+        e.ParseStartupString(startup("0", "CP731", 81, "9QX4 731-1N"));
+        e.SetModifiedFlag(true);
+        e.Store();  // whatever was read can be stored again
+    }
+}

@@ -10,6 +10,10 @@ const std::vector<StringEntry> kTable = {
 #include "resources/strings_document.inc"
 #include "resources/strings_sdb.inc"
 #include "resources/strings_pages.inc"
+#include "resources/strings_frame.inc"
+#include "resources/strings_printer.inc"
+#include "resources/strings_view.inc"
+#include "resources/strings_online.inc"
 };
 
 const std::unordered_map<int, const StringEntry*>& builtIn() {

@@ -35,7 +35,7 @@ CMainFrame::CMainFrame(AppSettings& settings, QWidget* parent) : QMainWindow(par
     file->addAction("&Beenden", this, &QWidget::close);
     connect(file, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommands);
     QMenu* help = menuBar()->addMenu("&?");
-    help->addAction(QString::fromStdString(res::text(57664)) + " ...", this, &CMainFrame::OnAppAbout);
+    help->addAction("&Info ...", this, &CMainFrame::OnAppAbout);
     UpdateCommands();
 }
 
@@ -49,7 +49,7 @@ void CMainFrame::OnFileSave() {
 void CMainFrame::OnAppAbout() {
     QDialog about(this);
     about.setObjectName("about");
-    about.setWindowTitle(QString::fromStdString(res::text(57664)));
+    about.setWindowTitle("Info");
     auto* layout = new QVBoxLayout(&about);
     layout->addWidget(new QLabel(QString::fromStdString(res::text(130)), &about));
     auto* version = new QLabel(QString::fromStdString(m_settings.versionString), &about);

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "document/cdb_fields.h"
+
 namespace {
 
 template <typename T>
@@ -34,64 +36,26 @@ std::string ShowChars(const char* p, size_t n) {
 }
 
 FieldList DescribeDb(const CDb& d, const std::string& p) {
-    return {
-        {p + "wRecordType", num(d.wRecordType)},
-        {p + "achDriverName", ShowChars(d.achDriverName, 8)},
-        {p + "byDriverVerHi", num(d.byDriverVerHi)},
-        {p + "byDriverVerLo", num(d.byDriverVerLo)},
-        {p + "achSccName", ShowChars(d.achSccName, 8)},
-        {p + "bySccVerHi", num(d.bySccVerHi)},
-        {p + "bySccVerLo", num(d.bySccVerLo)},
-        {p + "wReserved1", num(d.wReserved1)},
-        {p + "byTypeCode1", num(d.byTypeCode1)},
-        {p + "byTypeCode2", num(d.byTypeCode2)},
-        {p + "wProtocolId", num(d.wProtocolId)},
-        {p + "wDriverWord", num(d.wDriverWord)},
-        {p + "byInterface", num(d.byInterface)},
-        {p + "wRecvDbNo", num(d.wRecvDbNo)},
-        {p + "wRecvAux", num(d.wRecvAux)},
-        {p + "byClearRecvBuf", num(d.byClearRecvBuf)},
-        {p + "byBaud", num(d.byBaud)},
-        {p + "byParity", num(d.byParity)},
-        {p + "byDataBits", num(d.byDataBits)},
-        {p + "byStopBits", num(d.byStopBits)},
-        {p + "byFlowCtrl", num(d.byFlowCtrl)},
-        {p + "byMode", num(d.byMode)},
-        {p + "byPriority", num(d.byPriority)},
-        {p + "wCharDelay", num(d.wCharDelay)},
-        {p + "wAckDelay", num(d.wAckDelay)},
-        {p + "byConnectTries", num(d.byConnectTries)},
-        {p + "bySendTries", num(d.bySendTries)},
-        {p + "byRecvEndCount", num(d.byRecvEndCount)},
-        {p + "byRecvEnd1", num(d.byRecvEnd1)},
-        {p + "byRecvEnd2", num(d.byRecvEnd2)},
-        {p + "byXonChar", num(d.byXonChar)},
-        {p + "byXoffChar", num(d.byXoffChar)},
-        {p + "byV24Signals", num(d.byV24Signals)},
-        {p + "wXonWait", num(d.wXonWait)},
-        {p + "wRtsOffTime", num(d.wRtsOffTime)},
-        {p + "wOutputWait", num(d.wOutputWait)},
-        {p + "wTelegramLen", num(d.wTelegramLen)},
-        {p + "byBufferedTelegrams", num(d.byBufferedTelegrams)},
-        {p + "byNoOverwrite", num(d.byNoOverwrite)},
-        {p + "byBreakOff", num(d.byBreakOff)},
-        {p + "byLinePreset", num(d.byLinePreset)},
-        {p + "bySendMode", num(d.bySendMode)},
-        {p + "bySendEndCount", num(d.bySendEndCount)},
-        {p + "bySendEnd1", num(d.bySendEnd1)},
-        {p + "bySendEnd2", num(d.bySendEnd2)},
-        {p + "byExtErrDisplay", num(d.byExtErrDisplay)},
-        {p + "byReserved4", num(d.byReserved4)},
-        {p + "wReactionWait", num(d.wReactionWait)},
-        {p + "byOpMode830", num(d.byOpMode830)},
-        {p + "by830a", num(d.by830a)},
-        {p + "by830b", num(d.by830b)},
-        {p + "byEndCrit830", num(d.byEndCrit830)},
-        {p + "byEndLink830", num(d.byEndLink830)},
-        {p + "aby830Ext1", JoinNumbers(d.aby830Ext1, 8)},
-        {p + "w830Word", num(d.w830Word)},
-        {p + "aby830Ext2", JoinNumbers(d.aby830Ext2, 20)},
-    };
+    FieldList out;
+    for (const CdbField& f : CdbFields()) {
+        std::string value;
+        switch (f.type) {
+        case FieldType::U8: value = num(CdbGetU8(d, f.offset)); break;
+        case FieldType::U16: value = num(CdbGetU16(d, f.offset)); break;
+        case FieldType::Chars: {
+            auto b = CdbBytes(d, f.offset, f.count);
+            value = ShowChars(reinterpret_cast<const char*>(b.data()), b.size());
+            break;
+        }
+        case FieldType::Bytes: {
+            auto b = CdbBytes(d, f.offset, f.count);
+            value = JoinNumbers(b.data(), b.size());
+            break;
+        }
+        }
+        out.emplace_back(p + f.name, value);
+    }
+    return out;
 }
 
 FieldList DescribeDbdr(const CDbdr& d, const std::string& p) {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "document/record_fields.h"
-#include "sdb/cdb_fields.h"
+#include "document/cdb_fields.h"
 #include "sdb/container.h"
 #include "sdb/driver_image.h"
 #include "sdb/param_image.h"

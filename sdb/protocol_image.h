@@ -6,7 +6,7 @@
 #include <span>
 
 #include "document/records.h"
-#include "sdb/cdb_fields.h"
+#include "document/cdb_fields.h"
 
 namespace sdb {
 

@@ -6,8 +6,6 @@
 
 #include "document/records.h"
 
-namespace sdb {
-
 enum class FieldType : uint8_t {
     U8,     // one byte
     U16,    // 16-bit word (host order in the record, big-endian in images)
@@ -33,4 +31,3 @@ void CdbSetU16(CDb& db, size_t offset, uint16_t v);
 std::span<const uint8_t> CdbBytes(const CDb& db, size_t offset, size_t count);
 std::span<uint8_t> CdbBytes(CDb& db, size_t offset, size_t count);
 
-}  // namespace sdb

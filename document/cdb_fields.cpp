@@ -1,9 +1,7 @@
-#include "sdb/cdb_fields.h"
+#include "document/cdb_fields.h"
 
 #include <cstddef>
 #include <cstring>
-
-namespace sdb {
 
 #define PTP_FIELD(name, type, count) CdbField{#name, static_cast<uint16_t>(offsetof(CDb, name)), FieldType::type, count}
 
@@ -90,4 +88,3 @@ void CdbSetU16(CDb& db, size_t offset, uint16_t v) { std::memcpy(raw(db) + offse
 std::span<const uint8_t> CdbBytes(const CDb& db, size_t offset, size_t count) { return {raw(db) + offset, count}; }
 std::span<uint8_t> CdbBytes(CDb& db, size_t offset, size_t count) { return {raw(db) + offset, count}; }
 
-}  // namespace sdb

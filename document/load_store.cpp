@@ -242,9 +242,10 @@ std::vector<uint8_t> CPtpDoc::BuildStoredBlock(std::string* problem) {
     sdb::ContainerBuildResult packed = sdb::BuildContainer(c);
     if (packed.status != sdb::ContainerBuildStatus::Ok) {
         if (problem) {
-            if (packed.tooManyParamRecords) *problem = sdb::kTooManyParamRecordsText;
-            else if (packed.tooManyTextRecords) *problem = sdb::kTooManyTextRecordsText;
-            else *problem = "Der Datenbaustein kann nicht gepackt werden";
+            std::string text;
+            if (packed.tooManyParamRecords) text = sdb::kTooManyParamRecordsText;
+            if (packed.tooManyTextRecords) text += (text.empty() ? "" : "\n\n") + std::string(sdb::kTooManyTextRecordsText);
+            *problem = text.empty() ? "Der Datenbaustein kann nicht gepackt werden" : text;
         }
         return {};
     }

@@ -4,22 +4,15 @@
 
 namespace {
 
-void setName(char (&field)[8], const char* name) { std::memcpy(field, name, 8); }
-
 // Names other than "00000000" carry version 1.0, "00000000" carries 0.0.
-void setDriverName(CDb& db, const char* name) {
-    setName(db.achDriverName, name);
-    bool none = std::memcmp(name, "00000000", 8) == 0;
-    db.byDriverVerHi = none ? 0 : 1;
-    db.byDriverVerLo = 0;
+void setNamed(char (&field)[8], uint8_t& verHi, uint8_t& verLo, const char* name) {
+    std::memcpy(field, name, 8);
+    verHi = std::memcmp(name, "00000000", 8) == 0 ? 0 : 1;
+    verLo = 0;
 }
 
-void setSccName(CDb& db, const char* name) {
-    setName(db.achSccName, name);
-    bool none = std::memcmp(name, "00000000", 8) == 0;
-    db.bySccVerHi = none ? 0 : 1;
-    db.bySccVerLo = 0;
-}
+void setDriverName(CDb& db, const char* name) { setNamed(db.achDriverName, db.byDriverVerHi, db.byDriverVerLo, name); }
+void setSccName(CDb& db, const char* name) { setNamed(db.achSccName, db.bySccVerHi, db.bySccVerLo, name); }
 
 // One column of the default table for sets A to G: they write every field from
 // wRecordType to bySendEnd2, 0 where the column has no value of its own.

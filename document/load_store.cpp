@@ -259,7 +259,7 @@ bool CPtpDoc::WriteTransferFile(const std::vector<uint8_t>& bytes) {
     return false;
 }
 
-bool CPtpDoc::StoreContainer() {
+bool CPtpDoc::StoreBlock() {
     std::string problem;
     std::vector<uint8_t> bytes = BuildStoredBlock(&problem);
     if (bytes.empty()) {
@@ -267,7 +267,8 @@ bool CPtpDoc::StoreContainer() {
         host::plainMessage(res::text(kTitle), problem);
         return false;
     }
-    if (!m_bFromProject) return WriteTransferFile(bytes);
+    // The CP 831 always keeps its section file in the data transfer file.
+    if (!m_bFromProject || isCP831(m_nModuleType)) return WriteTransferFile(bytes);
     bool ok = true;
     if (AUTSetLongBinaryAttribute(m_hModuleObject, kAttrParameterBlock, bytes.data(),
                                   static_cast<long>(bytes.size())) < 0) {
@@ -281,16 +282,6 @@ bool CPtpDoc::StoreContainer() {
     return ok;
 }
 
-bool CPtpDoc::StoreSectionFile() {
-    std::string problem;
-    std::vector<uint8_t> bytes = BuildStoredBlock(&problem);
-    if (bytes.empty()) {
-        host::plainMessage(res::text(kTitle), problem);
-        return false;
-    }
-    return WriteTransferFile(bytes);
-}
-
 int CPtpDoc::Store() {
     if (m_bOnline) return 1;
     if (IsModified()) {
@@ -299,9 +290,8 @@ int CPtpDoc::Store() {
             int answer = host::showMessage(closingTitle(), kLoadDriverFirst);
             return answer == host::kNo ? 1 : 0;
         }
-        const bool written = isCP831(m_nModuleType) ? StoreSectionFile() : StoreContainer();
         // A failed write keeps the changes marked, so that closing asks again.
-        if (!written) return 0;
+        if (!StoreBlock()) return 0;
         SetModifiedFlag(false);
         m_bSaveOnExit = 0;
     }

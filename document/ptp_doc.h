@@ -153,8 +153,8 @@ private:
     // Decodes a stored parameter image into the records; false when its head is absent.
     bool DecodeParameters(std::span<const uint8_t> image);
     void DecodeTexts(std::span<const uint8_t> image);
-    bool StoreContainer();
-    bool StoreSectionFile();
+    // Builds the block and writes it to the project or the data transfer file.
+    bool StoreBlock();
     bool WriteTransferFile(const std::vector<uint8_t>& bytes);
     std::string DriverNameForMessages() const;
     sdb::BuildContext BuildContext() const;

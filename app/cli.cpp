@@ -173,8 +173,17 @@ int Run(const std::vector<std::string>& argsIn, std::string& out) {
     }
     host::StderrMessages messages(answer);
     host::ScopedMessageService scope(messages);
-    if (const char* project = std::getenv("QORB4_PROJECT"); project && *project)
+    if (const char* project = std::getenv("QORB4_PROJECT"); project && *project) {
+        // A project that is named but cannot be opened is an error of the call, not a module without data.
+        std::string error;
+        auto opened = host::Project::open(project, false, &error);
+        if (!opened) {
+            std::fprintf(stderr, "ptpcfg: %s\n", error.c_str());
+            return kFailure;
+        }
+        host::setCurrentProject(std::move(opened));
         host::setErrorLogPath(std::string(project) + ".errors.log");
+    }
 
     const std::string command = args[0];
     const std::vector<std::string> rest(args.begin() + 1, args.end());

@@ -49,6 +49,10 @@ refuse 0 noSuchField=1
 "$ptpcfg" show "$startup" 2>/dev/null | grep -qx 'CDb.byBaud=9' || { echo "baud rate not stored"; exit 1; }
 "$ptpcfg" show "$startup" 2>/dev/null | grep -qx 'Modified=0' || { echo "stored block not read back"; exit 1; }
 
+# a project that cannot be opened is reported, not taken for a module without data
+set +e; err=$(QORB4_PROJECT="$dir/none.qorb" "$ptpcfg" show "$startup" 2>&1 >/dev/null); rc=$?; set -e
+[ "$rc" -eq 1 ] && grep -q "none.qorb" <<<"$err" || { echo "missing project not reported: $rc $err"; exit 1; }
+
 # bad arguments are refused with a message and exit code 1
 if "$rackplan" add-module "$project" S9 --model CP731 --order x --rack 0 --slot 1 2>/dev/null; then exit 1; fi
 if "$rackplan" add-module "$project" S1 --model CP999 --order x --rack 0 --slot 1 2>/dev/null; then exit 1; fi

@@ -171,7 +171,8 @@ SheetState open(const CheckContext& ctx, Sheet sheet, const CDb& db, const CDbdr
     r.noOverwrite = db.byNoOverwrite != 0;
     r.wholeBuffer = is830(ctx) && db.byBufferedTelegrams == 255;
     if (r.wholeBuffer) r.bufferedTelegrams = 10;
-    r.useCpuBox = is831(ctx) && db.wRecvDbNo != 0;
+    // RK 512 has no CPU receive box; its receive page neither shows nor checks the DB number.
+    r.useCpuBox = is831(ctx) && sheet != Sheet::CP731_Rk512 && db.wRecvDbNo != 0;
     r.dbNo = db.wRecvDbNo;
     s.clearRecvBuf = db.byClearRecvBuf != 0;
     s.extErrDisplay = db.byExtErrDisplay != 0;
@@ -270,7 +271,8 @@ void encode(const SheetState& s, CDb& db, CDbdr& dr) {
             db.byNoOverwrite = r.noOverwrite ? 1 : 0;
             db.byBufferedTelegrams = static_cast<uint8_t>(r.wholeBuffer ? 255 : r.bufferedTelegrams.value_or(1));
         }
-        if (is831(ctx)) db.wRecvDbNo = static_cast<uint16_t>(storedRecvDbNo(r.useCpuBox, r.dbNo.value_or(0)));
+        if (is831(ctx) && s.sheet != Sheet::CP731_Rk512)
+            db.wRecvDbNo = static_cast<uint16_t>(storedRecvDbNo(r.useCpuBox, r.dbNo.value_or(0)));
         if (!is730(ctx) && !is830(ctx)) db.byExtErrDisplay = s.extErrDisplay ? 1 : 0;
     }
     if (s.touchedPrinter) {
@@ -440,7 +442,8 @@ std::optional<Verdict> Taker::takeProto() {
         return field(checkStopBits(p.stopBits));
     }
     if (n == "byMode") {
-        if (is830(ctx())) return notHere();
+        // CP 830 keeps no byMode: the same two checkboxes, block check goes into its own byte
+        // and the standard values are recognised from the four values.
         auto c = code();
         if (!c || *c < 1 || *c > 4) return badValue("1 bis 4: Standardwerte mit (2) oder ohne (1) Blockcheck, eigene Werte mit (4) oder ohne (3) Blockcheck.");
         s_.standard = *c <= 2;
@@ -860,6 +863,13 @@ ApplyResult applyValues(const CheckContext& ctx, int protocol, const CDb& db, co
     for (const auto& nv : values) {
         Taker taker(s, nv.name, nv.value);
         if (auto r = taker.take()) return refuse(*r, nv.name);
+    }
+    // A stored baud code the list does not hold was replaced on opening (9600, or 19200 on a
+    // TTY printer); the page holding the list takes that rate over on OK like any other value.
+    if (baudCode(s.ctx.moduleType, s.baudOnOpen) != db.byBaud && s.baudOnOpen != 0) {
+        if (is3964Like(*sheet)) s.touchedProto = true;
+        else if (isAscii(*sheet)) s.touchedAscii = true;
+        else s.touchedPrinter = true;
     }
 
     // The touched pages' checks in page order, then the sheet's.

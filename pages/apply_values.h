@@ -15,7 +15,7 @@
 //     byDataBits      7 or 8 (RK 512: fixed 8)
 //     byStopBits      1 or 2
 //     byPriority      "niedrig" or "hoch"
-//     byMode          1..4 (standard values / block check; CP 730, CP 731, CP 831)
+//     byMode          1..4 (standard values / block check; on CP 830 the two checkboxes only)
 //     wCharDelay, wAckDelay          ms (not while standard values are used)
 //     byConnectTries, bySendTries    1..255
 //     wReactionWait   RK 512: 0 = fixed 20000 ms, anything else = baud-dependent

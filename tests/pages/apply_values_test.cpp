@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -178,6 +179,50 @@ TEST(RulesApply, InterfacePageRules) {
     EXPECT_FALSE(r.ok);
     r = run(m, {{"byConnectTries", "1"}, {"byFlowCtrl", "XON / XOFF"}});
     EXPECT_EQ(r.refusal.messageId, 2043);
+}
+
+// Values the pages correct on their own when they open, or keep because no page shows them.
+TEST(RulesApply, StoredValuesThePagesCorrectOrLeave) {
+    struct Case {
+        const char* what;
+        Module module;
+        std::function<void(CDb&)> stored;
+        std::vector<NameValue> values;
+        std::function<void(const CDb&)> expect;
+    };
+    const Case cases[] = {
+        {"CP 830 3964(R): own values after the standard values", Module{830, 1, DefaultSet::H, 0, 0, 0},
+         [](CDb&) {}, {{"byMode", "3"}, {"wCharDelay", "300"}, {"bySendTries", "3"}},
+         [](const CDb& db) {
+             EXPECT_EQ(db.wCharDelay, 300);  // ms on the CP 830
+             EXPECT_EQ(db.aby830Ext1[4], 3);
+             EXPECT_EQ(db.aby830Ext1[6], 0);  // without block check
+         }},
+        {"CP 830 3964(R): block check back on", Module{830, 1, DefaultSet::H, 0, 0, 0},
+         [](CDb& db) { db.aby830Ext1[6] = 0; }, {{"byMode", "4"}},
+         [](const CDb& db) { EXPECT_EQ(db.aby830Ext1[6], 3); }},
+        {"unknown stored baud code: 9600 is stored with the other values", k731_3964,
+         [](CDb& db) { db.byBaud = 2; }, {{"byClearRecvBuf", "0"}},
+         [](const CDb& db) { EXPECT_EQ(db.byBaud, 8); }},
+        {"TTY printer with 76800 stored: 19200 is stored", Module{8312, 4, DefaultSet::G, 5, 1, 67},
+         [](CDb& db) { db.byBaud = 11; }, {{"CDbdr.byLeftMargin", "2"}},
+         [](const CDb& db) { EXPECT_EQ(db.byBaud, 9); }},
+        {"RK 512 has no CPU receive box: its DB number is neither checked nor cleared",
+         Module{8312, 3, DefaultSet::DRk512, 5, 1, 81}, [](CDb& db) { db.wRecvDbNo = 65535; },
+         {{"byClearRecvBuf", "0"}}, [](const CDb& db) { EXPECT_EQ(db.wRecvDbNo, 65535); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CDb db{};
+        SetDbDefaults(db, c.module.set, c.module.type == 8311 || c.module.type == 8312);
+        c.stored(db);
+        CDbdr dr{};
+        if (c.module.protocol == 4) SetPrinterDefaults(dr, 'A');
+        auto ctx = makeCheckContext(c.module.type, c.module.iface, c.module.pv, c.module.ext, true, false);
+        auto r = applyValues(ctx, c.module.protocol, db, dr, c.values);
+        ASSERT_TRUE(r.ok) << r.text;
+        c.expect(r.db);
+    }
 }
 
 TEST(RulesApply, ParseAssignment) {

@@ -49,12 +49,20 @@ BlockLengths LengthsFromOffsetTable(std::span<const uint16_t> words, int entries
 size_t PrinterOffset(int moduleType, const BlockLengths& lengths) {
     switch (moduleType) {
     case kCP730: return kProtocolImageSize730;
-    // an older CP 731 layout has a sub-block 2 of 45 bytes, so its printer block starts at 71
+    // an older layout has a sub-block 2 of 45 bytes, so its printer block starts 4 bytes
+    // earlier: at 71 on the CP 731, at 69 on the CP 831, where the offset table puts it
     case kCP731: return lengths[2] == 49 ? kProtocolImageSize731 : kProtocolImageSize731 - 4;
     case kCP8311:
-    case kCP8312: return kProtocolImageSize831;
+    case kCP8312: return lengths[2] == 49 ? kProtocolImageSize831 : kProtocolImageSize831 - 4;
     default: return ProtocolImageSize(moduleType);
     }
+}
+
+bool OlderLayoutLengths(int moduleType, const BlockLengths& lengths) {
+    if (moduleType != kCP731 && !isCP831(moduleType)) return false;
+    unsigned front = 0;
+    for (int i = FirstSubBlock(moduleType); i <= 2; ++i) front += lengths[static_cast<size_t>(i)];
+    return front == ProtocolImageSize(moduleType) - 4;
 }
 
 size_t DriverDataOffset(int moduleType, bool oldLayout) {
@@ -112,6 +120,9 @@ ParamBuildResult BuildParamImage(const ParamBuildInput& in) {
         res.lengths[2] = 49;
         res.oldLayout = false;
     }
+    // The flag of a block read in the older layout outlives a protocol change that gives
+    // sub-block 2 its 49 bytes again; the driver's data then belongs where the table says.
+    if (res.oldLayout && !OlderLayoutLengths(module, res.lengths)) res.oldLayout = false;
 
     const int first = FirstSubBlock(module);
     res.table = MakeOffsetTable(res.lengths, first);
@@ -223,9 +234,7 @@ ParamDecodeResult DecodeParamImage(const ParamDecodeInput& in) {
     if (driverModule(module) && res.params.wProtocolId >= kIdDriverBase) {
         size_t at = 0, len = 0;
         if (entries == driverOnlyEntries(module)) {
-            const unsigned front = module == kCP731 ? res.lengths[0] + res.lengths[1] + res.lengths[2]
-                                                    : res.lengths[1] + res.lengths[2];
-            res.oldLayout = (front & 0xFF) == (module == kCP731 ? 71u : 69u);
+            res.oldLayout = OlderLayoutLengths(module, res.lengths);
             at = DriverDataOffset(module, res.oldLayout);
             len = res.lengths[3];
             res.driverDataRead = true;

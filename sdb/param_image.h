@@ -35,6 +35,9 @@ BlockLengths LengthsFromOffsetTable(std::span<const uint16_t> words, int entries
 // Where the sub-blocks behind the protocol block start, counted from the body start.
 size_t PrinterOffset(int moduleType, const BlockLengths& lengths);
 size_t DriverDataOffset(int moduleType, bool oldLayout);
+// The older layout of a CP 731 or CP 831: sub-blocks up to 2 end 4 bytes before the
+// protocol image does (71 bytes on the CP 731, 69 on the CP 831).
+bool OlderLayoutLengths(int moduleType, const BlockLengths& lengths);
 
 // Applies the build's adjustments to the record: the interface letter (CP 730, CP 731:
 // 26 'Q', 27 'C', 28 'B', else 0; CP 831: the interface code itself; CP 830 keeps it) and the

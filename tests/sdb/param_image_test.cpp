@@ -154,7 +154,9 @@ TEST(SdbParamImage, HeadOfEveryModule) {
 
 TEST(SdbParamImage, PrinterBlockPlacement) {
     struct Case { int module; uint16_t length2; size_t at; };
-    const Case cases[] = {{kCP730, 41, 43}, {kCP731, 49, 75}, {kCP731, 45, 71}, {kCP8311, 49, 73}};
+    // a stored block of the older layout (sub-block 2 of 45 bytes) has its printer block where
+    // the offset table says, 4 bytes earlier, on the CP 831 as on the CP 731
+    const Case cases[] = {{kCP730, 41, 43}, {kCP731, 49, 75}, {kCP731, 45, 71}, {kCP8311, 49, 73}, {kCP8311, 45, 69}};
     for (const auto& c : cases) {
         auto in = DefaultInput(c.module, kProtPrinter);
         in.lengths[2] = c.length2;
@@ -219,6 +221,12 @@ TEST(SdbParamImage, DriverDataPlacement) {
         {"CP 831-2 older layout", kCP8312, 45, true, false, 69, true},
         {"CP 731 printer driver", kCP731, 49, false, true, 75 + 7 + 65 + 256, false},
         {"CP 831-2 printer driver", kCP8312, 49, false, true, 73 + 7 + 65 + 256, false},
+        // the flag of a block read in the older layout, after a protocol change gave sub-block 2
+        // its 49 bytes again: the data goes where the offset table says, and the flag is cleared
+        {"CP 731 stale older-layout flag", kCP731, 49, true, false, 75, false},
+        {"CP 831-2 stale older-layout flag", kCP8312, 49, true, false, 73, false},
+        // 2 + 24 + 301 = 327 is not the 71 bytes of the older layout, not even in its low byte
+        {"CP 731 long sub-block 2", kCP731, 301, false, false, 75, false},
     };
     for (const auto& c : cases) {
         auto in = DefaultInput(c.module, 511);
@@ -238,6 +246,7 @@ TEST(SdbParamImage, DriverDataPlacement) {
         ASSERT_EQ(r.status, ParamBuildStatus::Ok) << c.what;
         EXPECT_EQ(r.lengths[c.texts ? 10 : 3], 300) << c.what;
         EXPECT_EQ(r.head.byModuleCode, 2) << c.what;
+        EXPECT_EQ(r.oldLayout, c.oldLayoutRead) << c.what;
         const size_t b = r.head.wHeadLen;
         ASSERT_GE(r.image.size(), b + c.at + 300) << c.what;
         EXPECT_EQ(r.image[b + c.at], 1) << c.what;

@@ -101,6 +101,7 @@ int CPtpDoc::HandleStoredDriver() {
     BuildDefaults(scratch);
     m_nProtocol = protocol;
     m_nDriverDataLen = 0;
+    m_bOldLayout = 0;
     m_DriverSections = {};
     m_nBlockCount = 1;
     SetModifiedFlag(true);

@@ -8,6 +8,7 @@
 #include "document/ptp_doc.h"
 #include "pages/apply_values.h"
 #include "sdb/dump.h"
+#include "view/protocol_list.h"
 #include "document/record_fields.h"
 #include "host/messages.h"
 
@@ -85,6 +86,20 @@ std::string ShowDocument(const CPtpDoc& d) {
 
 namespace {
 
+// The overview's part of the start: product version, protocol list, unknown modules.
+struct CoreView : DocumentView {
+    void OnInitialUpdate(CPtpDoc& doc) override { FirstUpdate(doc); }
+};
+
+// Start-up as the window program does it; false when the program would end.
+bool start(CPtpDoc& doc, const std::string& line) {
+    CoreView view;
+    doc.SetView(&view);
+    const bool ok = doc.ParseStartupString(line) == 0;
+    doc.SetView(nullptr);
+    return ok;
+}
+
 // The application's configuration, as the window program reads it at start.
 AppSettings configure() {
     host::IniRegistry registry(ExecutableFolder());
@@ -98,7 +113,7 @@ int runShow(const std::vector<std::string>& a, std::string& out) {
     }
     AppSettings app = configure();
     CPtpDoc doc(app);
-    if (doc.ParseStartupString(a[0]) != 0) return kFailure;
+    if (!start(doc, a[0])) return kFailure;
     out += ShowDocument(doc);
     return kDone;
 }
@@ -110,7 +125,7 @@ int runSet(const std::vector<std::string>& a, std::string& out) {
     }
     AppSettings app = configure();
     CPtpDoc doc(app);
-    if (doc.ParseStartupString(a[0]) != 0) return kFailure;
+    if (!start(doc, a[0])) return kFailure;
     if (doc.m_bOnline) {
         std::fputs("ptpcfg set: online wird nichts gespeichert\n", stderr);
         return kRefused;

@@ -7,9 +7,11 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QString>
+#include <QStringList>
 #include <QVBoxLayout>
 
 #include "resources/strings.h"
+#include "view/protocol_list.h"
 
 namespace {
 QString protocolName(int protocol) {
@@ -76,11 +78,17 @@ CPtpView::CPtpView(QWidget* parent) : QLabel(parent) {
 }
 
 void CPtpView::OnInitialUpdate(CPtpDoc& doc) {
-    setText(QString("<h3>%1</h3><p>Baugruppe: %2 &nbsp; Bestell-Nr.: %3</p><p>Schnittstelle: %4</p><p>Protokoll: %5</p>")
+    const ProtocolChoice list = FirstUpdate(doc);
+    if (!list.matched) return;
+    QStringList offered;
+    for (const auto& i : list.items) offered << QString::fromStdString(i.text);
+    setText(QString("<h3>%1</h3><p>Baugruppe: %2 &nbsp; Bestell-Nr.: %3</p><p>Schnittstelle: %4</p>"
+                    "<p>Protokoll: %5</p><p>Mögliche Protokolle: %6</p>")
                 .arg(QString::fromStdString(doc.GetTitle()).toHtmlEscaped(),
                      QString::fromStdString(doc.m_szModuleName).toHtmlEscaped(),
                      QString::fromStdString(doc.m_szOrderNo).toHtmlEscaped(),
-                     QString::fromStdString(doc.m_szInterfaceName).toHtmlEscaped(), protocolName(doc.m_nProtocol)));
+                     QString::fromStdString(doc.m_szInterfaceName).toHtmlEscaped(), protocolName(doc.m_nProtocol),
+                     offered.join(", ").toHtmlEscaped()));
 }
 
 void CPtpView::Activate() {

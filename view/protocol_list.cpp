@@ -1,0 +1,113 @@
+#include "view/protocol_list.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "document/ptp_doc.h"
+#include "host/messages.h"
+#include "resources/strings.h"
+
+namespace {
+
+enum StringId {
+    kTitle = 130,
+    kProtocolNotOffered = 610,
+    kUnknownTitle = 612,
+    kUnknownModule = 613,
+    kText3964 = 10446,
+    kTextAscii = 10447,
+    kTextRk512 = 10448,
+    kTextPrinter = 10449,
+};
+
+ProtocolItem item(int code) {
+    switch (code) {
+    case kProt3964: return {code, res::text(kText3964)};
+    case kProtAscii: return {code, res::text(kTextAscii)};
+    case kProtRk512: return {code, res::text(kTextRk512)};
+    default: return {code, res::text(kTextPrinter)};
+    }
+}
+
+// The character `offset` places behind the start of `fragment` minus '0'; 0 when the order
+// number ends before it or it is no digit.
+int digitAt(const std::string& order, size_t fragmentAt, size_t offset) {
+    size_t at = fragmentAt + offset;
+    if (at >= order.size() || !std::isdigit(static_cast<unsigned char>(order[at]))) return 0;
+    return order[at] - '0';
+}
+
+}  // namespace
+
+ProtocolChoice ProtocolsForOrderNumber(int moduleType, std::string_view orderNo) {
+    std::string order(orderNo);
+    for (auto& c : order) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    ProtocolChoice out;
+    auto set = [&](std::initializer_list<int> codes, int version) {
+        out.matched = true;
+        for (int c : codes) out.items.push_back(item(c));
+        out.productVersion = version;
+    };
+    // The first of `fragments` the order number contains, with its position.
+    auto find = [&](std::initializer_list<const char*> fragments, size_t& at) {
+        for (const char* f : fragments)
+            if ((at = order.find(f)) != std::string::npos) return true;
+        return false;
+    };
+    size_t at = 0;
+    switch (moduleType) {
+    case kCP730:
+        if (find({"730-1KM00"}, at)) set({1, 2}, 0);
+        else if (find({"730-1KM01", "730-1KM02"}, at)) set({1, 2, 4}, digitAt(order, at, 8));
+        else if (find({"730-1LM00", "730-1LM02"}, at)) set({1, 2, 4}, digitAt(order, at, 8));
+        else if (find({"730-1NM00", "730-1NM02"}, at)) set({1, 2, 4}, digitAt(order, at, 8));
+        break;
+    case kCP731: {
+        // the ninth character from the start of "731-1" is the product version
+        at = order.find("731-1");
+        const int version = at == std::string::npos ? 0 : digitAt(order, at, 8);
+        if (version > 1) set({1, 3, 2, 4}, version);
+        else set({1, 3, 2}, version);
+        break;
+    }
+    case kCP830:
+        set({1, 2}, 0);
+        break;
+    case kCP8311:
+    case kCP8312:
+        if (find({"831-1KK00"}, at)) set({1}, 0);
+        else if (find({"831-1KK01", "831-1KK02", "831-1KK03", "831-1KK04", "831-1KK05"}, at)) set({1, 2, 4}, digitAt(order, at, 8));
+        else if (find({"831-2KK00"}, at)) set({1, 3}, 0);
+        else if (find({"831-2KK01", "831-2KK02", "831-2KK03", "831-2KK04", "831-2KK05"}, at)) set({1, 3, 2, 4}, digitAt(order, at, 8));
+        break;
+    default:
+        break;
+    }
+    // Installed loadable drivers are offered behind these items once drivers can be installed.
+    return out;
+}
+
+ProtocolChoice FirstUpdate(CPtpDoc& doc) {
+    ProtocolChoice list = ProtocolsForOrderNumber(doc.m_nModuleType, doc.m_szOrderNo);
+    if (!list.matched) {
+        host::showMessage(res::text(kUnknownTitle), kUnknownModule);
+        doc.m_nStartResult = -1;
+        return list;
+    }
+    doc.m_nProductVersion = static_cast<unsigned>(list.productVersion);
+    const bool offered = std::any_of(list.items.begin(), list.items.end(),
+                                     [&](const ProtocolItem& i) { return i.code == doc.m_nProtocol; });
+    if (!offered) {
+        host::showMessage(res::text(kTitle), kProtocolNotOffered);
+        SetHeadDefault(doc.m_CurHead, headDefaultFor(doc.m_nModuleType));
+        doc.m_CurParams = doc.m_DefParams;
+        doc.SetModifiedFlag(true);
+        const uint16_t id = doc.m_CurParams.wProtocolId;
+        doc.m_nProtocol = id == kIdPrinter ? kProtPrinter
+                          : id >= kIdDriverBase ? doc.m_nDriverProtocol
+                          : id == kIdRk512 ? kProtRk512
+                          : id == kIdAscii ? kProtAscii
+                                           : kProt3964;
+    }
+    return list;
+}

@@ -5,35 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-// Module type codes.
-enum ModuleType : int {
-    kModuleUnknown = 0,
-    kCP730 = 730,
-    kCP731 = 731,
-    kCP830 = 830,
-    kCP8311 = 8311,
-    kCP8312 = 8312,
-};
-
-inline bool isCP831(int moduleType) { return moduleType == kCP8311 || moduleType == kCP8312; }
-
-// Protocol codes of the document; a low byte of 255 marks a loadable driver.
-enum ProtocolCode : int {
-    kProt3964 = 1,
-    kProtAscii = 2,
-    kProtRk512 = 3,
-    kProtPrinter = 4,
-};
-inline bool isLoadableDriver(int protocol) { return (protocol & 0xFF) == 255; }
-
-// Protocol identifiers as the blocks store them.
-enum ProtocolId : uint16_t {
-    kId3964 = 0x31,
-    kIdAscii = 0x30,
-    kIdRk512 = 0x20,
-    kIdPrinter = 0x32,
-    kIdDriverBase = 0x1000,
-};
+#include "document/codes.h"
 
 #pragma pack(push, 1)
 

@@ -98,8 +98,10 @@ TEST(RulesApply, RefusalsAreTheRulesOwn) {
         {"raster", k731_3964, {{"byMode", "3"}, {"wCharDelay", "225"}}, 523, 400, {}, "wCharDelay"},
         {"too high", k731_3964, {{"byMode", "4"}, {"wCharDelay", "65535"}}, 513, 400, {"65530"}, "wCharDelay"},
         {"empty", k731_3964, {{"byMode", "4"}, {"wAckDelay", ""}}, 550, 401, {"20"}, "wAckDelay"},
-        {"baud lowered after the delay was taken: the page check", k731_3964,
-         {{"byMode", "3"}, {"wCharDelay", "20"}, {"byBaud", "300"}}, 501, 400, {"300", "60"}, ""},
+        // values given together are taken in page order, the baud rate before the delay time,
+        // so the delay is judged against the new rate whatever order the command line has
+        {"baud lowered with the delay", k731_3964,
+         {{"byMode", "3"}, {"wCharDelay", "20"}, {"byBaud", "300"}}, 501, 400, {"300", "60"}, "wCharDelay"},
         {"CP 730 character frame", k730_3964, {{"byStopBits", "2"}}, 503, 405, {}, ""},
         {"telegram length 2000, version 1", k731v1_Ascii, {{"wTelegramLen", "2000"}}, 512, 409, {"1024"},
          "wTelegramLen"},
@@ -171,12 +173,20 @@ TEST(RulesApply, ValuesNoPageTakes) {
 
 TEST(RulesApply, InterfacePageRules) {
     Module m{731, 2, DefaultSet::E, 2, 0, 28};
-    auto r = run(m, {{"byLinePreset", "1"}, {"byConnectTries", "1"}});
+    CDb stored{};
+    SetDbDefaults(stored, DefaultSet::E, false);
+    stored.byLinePreset = 1;
+    auto r = applyValues(makeCheckContext(731, 28, 2, 0, true, false), 2, stored, CDbdr{}, {{"byConnectTries", "1"}});
     ASSERT_TRUE(r.ok) << r.text;
     EXPECT_EQ(r.db.byConnectTries, 1);
     EXPECT_EQ(r.db.byLinePreset, 2);  // half duplex cannot keep R(A) 5 V
-    r = run(m, {{"byConnectTries", "1"}, {"byLinePreset", "1"}});
-    EXPECT_FALSE(r.ok);
+    // R(A) 5 V together with half duplex is refused in either order
+    for (const auto& values : {std::vector<NameValue>{{"byLinePreset", "1"}, {"byConnectTries", "1"}},
+                               std::vector<NameValue>{{"byConnectTries", "1"}, {"byLinePreset", "1"}}}) {
+        r = run(m, values);
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.name, "byLinePreset");
+    }
     r = run(m, {{"byConnectTries", "1"}, {"byFlowCtrl", "XON / XOFF"}});
     EXPECT_EQ(r.refusal.messageId, 2043);
 }

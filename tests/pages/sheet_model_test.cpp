@@ -1,0 +1,375 @@
+// The sheet model: pages per module and protocol, opening from stored records, the
+// immediate rules, the checks in their order, and what OK writes back.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "document/records.h"
+#include "pages/apply_values.h"
+#include "pages/sheet_model.h"
+
+using namespace rules;
+
+namespace {
+
+struct Module {
+    int type;
+    int iface;
+    int protocol;
+    unsigned pv = 2;
+    int ext = 0;
+};
+
+DefaultSet defaultSet(int type, int protocol) {
+    if (type == kCP730) return protocol == kProt3964 ? DefaultSet::A : protocol == kProtAscii ? DefaultSet::B : DefaultSet::C;
+    if (type == kCP830) return protocol == kProt3964 ? DefaultSet::H : DefaultSet::I;
+    switch (protocol) {
+    case kProt3964: return DefaultSet::D3964;
+    case kProtRk512: return DefaultSet::DRk512;
+    case kProtAscii: return DefaultSet::E;
+    default: return DefaultSet::G;
+    }
+}
+
+CDb stored(const Module& m) {
+    CDb db{};
+    SetDbDefaults(db, defaultSet(m.type, m.protocol), isCP831(m.type));
+    return db;
+}
+
+SheetContext context(const Module& m, bool readOnly = false) {
+    SheetContext s;
+    s.check = makeCheckContext(m.type, m.iface, m.pv, m.ext, true, readOnly);
+    s.protocol = m.protocol;
+    s.interfaceNo = 2;
+    return s;
+}
+
+SheetModel openSheet(const Module& m, const CDb& db) {
+    auto s = SheetModel::open(context(m), db);
+    EXPECT_TRUE(s.has_value());
+    return *s;
+}
+
+std::string text(const SheetModel& s, const char* name) {
+    auto f = s.field(name);
+    return f ? f->text : "<none>";
+}
+bool enabled(const SheetModel& s, const char* name) { return s.field(name) && s.field(name)->enabled; }
+
+TEST(SheetModel, PagesPerSheetAndInterface) {
+    struct Case {
+        Module module;
+        const char* sheet;
+        std::vector<std::string> pages;  // tab titles
+    };
+    const Case cases[] = {
+        {{kCP730, kIfRs232, kProt3964}, "CPP3964", {"3964(R)", "Datenempfang"}},
+        {{kCP730, kIfRs422, kProt3964}, "CPP3964", {"3964(R)", "Datenempfang", "Schnittstelle"}},
+        {{kCP730, kIfRs422, kProtAscii}, "CPASC", {"ASCII", "Übertragung", "Datenempfang", "Schnittstelle"}},
+        {{kCP730, kIfTty, kProtPrinter}, "C730_Druck", {"Drucker"}},
+        {{kCP730, kIfRs422, kProtPrinter}, "C730_Druck", {"Drucker", "Schnittstelle"}},
+        {{kCP830, kIfNone, kProt3964}, "C830_3964", {"3964(R)", "Datenempfang", "Schnittstelle"}},
+        {{kCP830, kIfNone, kProtAscii}, "C830_ASCII", {"ASCII", "Übertragung", "Datenempfang", "Schnittstelle"}},
+        {{kCP731, kIfTty, kProtAscii}, "CKASC", {"ASCII", "Übertragung", "Datenempfang"}},
+        {{kCP731, kIfRs422, kProtAscii}, "CKASC", {"ASCII", "Übertragung", "Datenempfang", "Schnittstelle"}},
+        {{kCP731, kIfRs422, kProtRk512}, "CKRK512", {"RK 512", "Datenempfang", "Schnittstelle"}},
+        {{kCP731, kIfRs232, kProtPrinter}, "CDruck", {"Drucker"}},
+        {{kCP731, kIfRs422, kProtPrinter}, "CDruck", {"Drucker", "Schnittstelle"}},
+        {{kCP8311, kIfHostRs422, kProt3964}, "CKP3964", {"3964(R)", "Datenempfang", "Schnittstelle"}},
+        {{kCP8311, kIfHostTty, kProt3964}, "CKP3964", {"3964(R)", "Datenempfang"}},
+        {{kCP8312, kIfHostRs422, kProtAscii}, "CKASC", {"ASCII", "Übertragung", "Datenempfang", "Schnittstelle"}},
+        {{kCP8312, kIfHostRs232, kProtPrinter}, "CDruck", {"Drucker"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.module.type) + "/" + std::to_string(c.module.iface) + "/" +
+                     std::to_string(c.module.protocol));
+        SheetModel s = openSheet(c.module, stored(c.module));
+        EXPECT_STREQ(s.className(), c.sheet);
+        std::vector<std::string> titles;
+        for (const auto& p : s.pages()) titles.push_back(p.title);
+        EXPECT_EQ(titles, c.pages);
+    }
+    EXPECT_FALSE(SheetModel::open(context({kCP830, 0, kProtPrinter}), CDb{}));
+    EXPECT_FALSE(SheetModel::open(context({kCP731, kIfRs232, 255}), CDb{}));
+}
+
+TEST(SheetModel, InterfacePageOffersTheOperatingModeOnlyWhereTheSheetHasIt) {
+    const Module ascii831{kCP8311, kIfHostRs422, kProtAscii};
+    const Module p3964_8312{kCP8312, kIfHostRs422, kProt3964};
+    EXPECT_TRUE(openSheet(ascii831, stored(ascii831)).field("byConnectTries"));
+    auto s = openSheet(p3964_8312, stored(p3964_8312));
+    EXPECT_EQ(s.pageOf("byConnectTries"), 0) << "on 3964(R) the name is the connection attempts";
+    EXPECT_TRUE(s.field("byLinePreset"));
+}
+
+TEST(SheetModel, TitleOfACp8312NamesItsInterface) {
+    const Module m{kCP8312, kIfHostRs232, kProt3964};
+    EXPECT_EQ(openSheet(m, stored(m)).title(), "Protokoll:  Schnittstelle 2   ");
+    const Module other{kCP731, kIfRs232, kProt3964};
+    EXPECT_EQ(openSheet(other, stored(other)).title(), "Protokoll");
+}
+
+TEST(SheetModel, OpeningShowsStoredValuesAsThePagesDo) {
+    // a baud code the list does not offer: 557 and 9600
+    Module m731{kCP731, kIfRs232, kProt3964};
+    CDb db = stored(m731);
+    db.byBaud = 2;
+    auto s = openSheet(m731, db);
+    ASSERT_EQ(s.openingNotices().size(), 1u);
+    EXPECT_EQ(s.openingNotices()[0].messageId, 557);
+    EXPECT_EQ(text(s, "byBaud"), "9600");
+
+    // stored byMode 2: standard values with block check, the four fields disabled
+    db = stored(m731);
+    db.byMode = 2;
+    s = openSheet(m731, db);
+    EXPECT_EQ(text(s, "byMode"), "2");
+    EXPECT_FALSE(enabled(s, "wCharDelay"));
+    EXPECT_FALSE(enabled(s, "bySendTries"));
+
+    // 7 data bits: end characters lose bit 7; a TTY interface knows no V.24 signals
+    Module ascii{kCP731, kIfTty, kProtAscii};
+    db = stored(ascii);
+    db.byDataBits = 7;
+    db.byRecvEnd1 = 0x8D;
+    db.byV24Signals = 1;
+    s = openSheet(ascii, db);
+    EXPECT_EQ(text(s, "byRecvEnd1"), "D");
+    EXPECT_EQ(text(s, "byFlowCtrl"), "Keine");
+}
+
+// A CP 830 receive page shows a stored number outside 1..10 limited to 1..10, so another
+// change on the page is taken instead of being refused for the stored number.
+TEST(SheetModel, Cp830ReceivePageLimitsAStoredNumberOfTelegrams) {
+    for (int protocol : {kProt3964, kProtAscii}) {
+        SCOPED_TRACE(protocol);
+        Module m{kCP830, kIfNone, protocol, 0};
+        CDb db = stored(m);
+        db.byBufferedTelegrams = 20;
+        auto r = applyValues(context(m), db, CDbdr{}, {{"byClearRecvBuf", "1"}});
+        ASSERT_TRUE(r.ok) << r.text;
+        EXPECT_EQ(r.db.byBufferedTelegrams, 10);
+        EXPECT_EQ(r.db.byClearRecvBuf, 1);
+        db.byBufferedTelegrams = 0;
+        EXPECT_EQ(text(openSheet(m, db), "byBufferedTelegrams"), "1");
+        db.byBufferedTelegrams = 255;
+        EXPECT_EQ(text(openSheet(m, db), "byBufferedTelegrams"), "255");
+        EXPECT_FALSE(enabled(openSheet(m, db), "byBufferedTelegrams"));
+    }
+}
+
+TEST(SheetModel, ImmediateRules) {
+    // standard values: checking them rewrites and locks the four fields
+    Module m731{kCP731, kIfRs232, kProt3964};
+    CDb db = stored(m731);
+    db.byMode = 4;
+    db.wCharDelay = 30;
+    auto s = openSheet(m731, db);
+    EXPECT_TRUE(enabled(s, "wCharDelay"));
+    ASSERT_TRUE(s.set("byMode", "1").verdict.accepted);
+    EXPECT_EQ(text(s, "wCharDelay"), "220");
+    EXPECT_EQ(text(s, "wAckDelay"), "550");
+    EXPECT_FALSE(enabled(s, "wCharDelay"));
+    auto locked = s.set("wCharDelay", "300");
+    EXPECT_FALSE(locked.verdict.accepted);
+    EXPECT_EQ(locked.why, SheetModel::Refusal::Disabled);
+    EXPECT_TRUE(s.set("wCharDelay", "220").verdict.accepted) << "the value it shows is no change";
+
+    // RK 512: the reaction wait follows the baud rate while it is baud-dependent
+    Module rk{kCP731, kIfRs232, kProtRk512, 2};
+    s = openSheet(rk, stored(rk));
+    ASSERT_TRUE(s.set("byBaud", "9600").verdict.accepted);
+    ASSERT_TRUE(s.set("wReactionWait", "1").verdict.accepted);
+    EXPECT_EQ(text(s, "wReactionWait"), "5000");
+    ASSERT_TRUE(s.set("byBaud", "300").verdict.accepted);
+    EXPECT_EQ(text(s, "wReactionWait"), "10000");
+    Module rkOld{kCP731, kIfRs232, kProtRk512, 1};
+    EXPECT_FALSE(enabled(openSheet(rkOld, stored(rkOld)), "wReactionWait"));
+
+    // ASCII receive page: the number is enabled only while overwriting is prevented
+    Module ascii{kCP731, kIfRs232, kProtAscii};
+    s = openSheet(ascii, stored(ascii));
+    ASSERT_TRUE(s.set("byBufferedTelegrams", "1").verdict.accepted);
+    ASSERT_TRUE(s.set("byNoOverwrite", "0").verdict.accepted);
+    EXPECT_FALSE(enabled(s, "byBufferedTelegrams"));
+
+    // CP 730 on RS 422/485: BREAK monitoring follows the receive-line preset
+    Module m730{kCP730, kIfRs422, kProt3964, 0};
+    s = openSheet(m730, stored(m730));
+    EXPECT_FALSE(enabled(s, "byBreakOff"));
+    ASSERT_TRUE(s.set("byLinePreset", "2").verdict.accepted);
+    EXPECT_EQ(text(s, "byBreakOff"), "1");
+    ASSERT_TRUE(s.set("byLinePreset", "1").verdict.accepted);
+    EXPECT_EQ(text(s, "byBreakOff"), "0");
+
+    // read-only: nothing can change, every field disabled
+    auto ro = SheetModel::open(context(m731, true), stored(m731));
+    ASSERT_TRUE(ro);
+    EXPECT_FALSE(ro->set("byPriority", "hoch").verdict.accepted);
+    for (const auto& f : ro->fields()) EXPECT_FALSE(f.enabled) << f.info->name;
+}
+
+TEST(SheetModel, ChecksRunWhenAPageIsLeftAndOnOk) {
+    // a delay accepted at 19200 Bit/s is refused when the page is left after choosing 300
+    Module m{kCP731, kIfRs232, kProt3964};
+    CDb db = stored(m);
+    db.byMode = 3;
+    auto s = openSheet(m, db);
+    ASSERT_TRUE(s.set("byBaud", "19200").verdict.accepted);
+    ASSERT_TRUE(s.set("wCharDelay", "20").verdict.accepted);
+    ASSERT_TRUE(s.set("byBaud", "300").verdict.accepted);
+    Verdict left = s.selectPage(1);
+    EXPECT_FALSE(left.accepted);
+    EXPECT_EQ(left.messageId, 501);
+    EXPECT_EQ(s.activePage(), 0);
+    EXPECT_EQ(text(s, "wCharDelay"), "60") << "the page puts the minimum into the field";
+    EXPECT_TRUE(s.selectPage(1).accepted);
+
+    // the sheet check of an ASCII sheet runs on OK even though the active page accepts
+    Module ascii{kCP731, kIfRs232, kProtAscii};
+    s = openSheet(ascii, stored(ascii));
+    ASSERT_TRUE(s.set("byMode", "2").verdict.accepted);
+    ASSERT_TRUE(s.set("byRecvEnd1", "11").verdict.accepted);
+    ASSERT_TRUE(s.selectPage(1).accepted);
+    ASSERT_TRUE(s.set("byFlowCtrl", "XON / XOFF").verdict.accepted);
+    ASSERT_TRUE(s.selectPage(2).accepted);
+    auto ok = s.ok();
+    EXPECT_FALSE(ok.verdict.accepted);
+    EXPECT_EQ(ok.verdict.messageId, 505);
+}
+
+// OK writes back what each sheet owns; a sheet without an interface page stores its
+// operating mode and preset as 0, and the printer sheets never keep transmission attempts.
+TEST(SheetModel, OkWritesBackWhatTheSheetOwns) {
+    struct Case {
+        Module module;
+        uint8_t connectTries, sendTries, linePreset, breakOff;  // after OK, stored 7, 7, 2, 1 before
+    };
+    const Case cases[] = {
+        {{kCP731, kIfRs232, kProt3964}, 7, 7, 0, 0},
+        {{kCP731, kIfRs232, kProtRk512}, 7, 7, 0, 0},
+        {{kCP731, kIfRs232, kProtAscii}, 7, 7, 0, 0},
+        {{kCP8311, kIfHostRs232, kProtAscii}, 0, 0, 0, 0},
+        {{kCP731, kIfRs232, kProtPrinter}, 0, 0, 0, 1},
+        {{kCP731, kIfRs422, kProtPrinter}, 7, 0, 2, 1},  // the interface page was not shown
+        {{kCP730, kIfRs232, kProtAscii, 0}, 0, 0, 0, 1},
+        {{kCP730, kIfRs232, kProtPrinter, 0}, 0, 0, 0, 1},
+        {{kCP730, kIfRs422, kProtPrinter, 0}, 0, 0, 2, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.module.type) + "/" + std::to_string(c.module.iface) + "/" +
+                     std::to_string(c.module.protocol));
+        CDb db = stored(c.module);
+        db.byConnectTries = 7;
+        db.bySendTries = 7;
+        db.byLinePreset = 2;
+        db.byBreakOff = 1;
+        auto s = openSheet(c.module, db);
+        CDb out = db;
+        s.writeBack(out);
+        EXPECT_EQ(std::memcmp(&out, &db, sizeof db), 0) << "nothing before OK";
+        ASSERT_TRUE(s.ok().verdict.accepted);
+        s.writeBack(out);
+        EXPECT_EQ(out.byConnectTries, c.connectTries);
+        EXPECT_EQ(out.bySendTries, c.sendTries);
+        EXPECT_EQ(out.byLinePreset, c.linePreset);
+        EXPECT_EQ(out.byBreakOff, c.breakOff);
+    }
+}
+
+// A page never shown hands back what it was given; a shown page what it shows.
+TEST(SheetModel, PagesNeverShownKeepTheirValues) {
+    Module m{kCP731, kIfTty, kProtAscii};
+    CDb db = stored(m);
+    db.byV24Signals = 1;  // a TTY interface has no V.24 signals: the page shows "Keine"
+    auto s = openSheet(m, db);
+    ASSERT_TRUE(s.ok().verdict.accepted);
+    CDb out = db;
+    s.writeBack(out);
+    EXPECT_EQ(out.byV24Signals, 1);
+
+    s = openSheet(m, db);
+    ASSERT_TRUE(s.selectPage(1).accepted);
+    ASSERT_TRUE(s.ok().verdict.accepted);
+    s.writeBack(out);
+    EXPECT_EQ(out.byV24Signals, 0);
+}
+
+// Every module, protocol and interface: the pages' values printed by `show --pages` and
+// given back to `set` store the same record, and their order does not matter.
+TEST(SheetModel, ShowPagesRoundTrip) {
+    std::vector<Module> modules;
+    for (int type : {kCP730, kCP731, kCP830, kCP8311, kCP8312})
+        for (int protocol : {kProt3964, kProtAscii, kProtRk512, kProtPrinter}) {
+            const std::vector<int> ifaces = type == kCP830 ? std::vector<int>{kIfNone}
+                                            : isCP831(type) ? std::vector<int>{kIfHostRs232, kIfHostTty, kIfHostRs422}
+                                                            : std::vector<int>{kIfRs232, kIfTty, kIfRs422};
+            for (int iface : ifaces)
+                for (int ext : {0, 1}) modules.push_back({type, iface, protocol, isCP831(type) ? 5u : 2u, ext});
+        }
+    int sheets = 0;
+    for (const auto& m : modules) {
+        auto s = SheetModel::open(context(m), stored(m));
+        if (!s) continue;
+        ++sheets;
+        SCOPED_TRACE(std::string(s->className()) + " " + std::to_string(m.type) + "/" + std::to_string(m.iface) +
+                     " ext " + std::to_string(m.ext));
+        CDbdr dr{};
+        SetPrinterDefaults(dr, 'A');
+        // once through the sheet, then round and round
+        const auto first = applyValues(context(m), stored(m), dr, parseLines(describePages(*s, &dr)).values);
+        ASSERT_TRUE(first.ok) << first.name << ": " << first.text;
+        const auto shown = describePages(*SheetModel::open(context(m), first.db), &first.dr);
+        auto values = parseLines(shown).values;
+        const auto again = applyValues(context(m), first.db, first.dr, values);
+        ASSERT_TRUE(again.ok) << again.name << ": " << again.text;
+        EXPECT_EQ(std::memcmp(&again.db, &first.db, sizeof(CDb)), 0);
+        EXPECT_EQ(describePages(*SheetModel::open(context(m), again.db), &again.dr), shown);
+        std::reverse(values.begin(), values.end());
+        const auto reversed = applyValues(context(m), first.db, first.dr, values);
+        ASSERT_TRUE(reversed.ok) << reversed.name << ": " << reversed.text;
+        EXPECT_EQ(std::memcmp(&reversed.db, &first.db, sizeof(CDb)), 0);
+    }
+    EXPECT_GT(sheets, 0);
+}
+
+TEST(SheetModel, ArgumentOrderDoesNotChangeTheVerdict) {
+    Module m{kCP731, kIfRs232, kProt3964};
+    const std::vector<std::vector<NameValue>> sets = {
+        {{"byMode", "3"}, {"wCharDelay", "10"}, {"byBaud", "300"}},
+        {{"byBaud", "300"}, {"wCharDelay", "10"}, {"byMode", "3"}},
+        {{"wCharDelay", "10"}, {"byMode", "3"}, {"byBaud", "300"}},
+    };
+    for (const auto& values : sets) {
+        auto r = applyValues(context(m), stored(m), CDbdr{}, values);
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.refusal.messageId, 501);
+        EXPECT_EQ(r.refusal.inserts, (std::vector<std::string>{"300", "60"}));
+        EXPECT_EQ(r.correction, "Die Seite würde wCharDelay=60 einsetzen; es wurde nichts gespeichert.");
+    }
+    // one telegram and overwriting allowed take effect in either order
+    Module ascii{kCP731, kIfRs232, kProtAscii};
+    for (const auto& values : {std::vector<NameValue>{{"byNoOverwrite", "0"}, {"byBufferedTelegrams", "1"}},
+                               std::vector<NameValue>{{"byBufferedTelegrams", "1"}, {"byNoOverwrite", "0"}}}) {
+        auto r = applyValues(context(ascii), stored(ascii), CDbdr{}, values);
+        ASSERT_TRUE(r.ok) << r.text;
+        EXPECT_EQ(r.db.byNoOverwrite, 0);
+        EXPECT_EQ(r.db.byBufferedTelegrams, 1);
+    }
+}
+
+TEST(SheetModel, NamesGivenTwiceOrUnknown) {
+    Module m{kCP731, kIfRs232, kProt3964};
+    auto twice = applyValues(context(m), stored(m), CDbdr{}, {{"byBaud", "300"}, {"CDb.byBaud", "600"}});
+    EXPECT_FALSE(twice.ok);
+    EXPECT_NE(twice.text.find("mehrfach"), std::string::npos) << twice.text;
+    auto unknown = applyValues(context(m), stored(m), CDbdr{}, {{"byRecvEnd1", "0D"}});
+    EXPECT_FALSE(unknown.ok);
+    EXPECT_NE(unknown.text.find("Möglich sind: byMode, byBaud"), std::string::npos) << unknown.text;
+}
+
+}  // namespace

@@ -49,6 +49,21 @@ refuse 0 noSuchField=1
 "$ptpcfg" show "$startup" 2>/dev/null | grep -qx 'CDb.byBaud=9' || { echo "baud rate not stored"; exit 1; }
 "$ptpcfg" show "$startup" 2>/dev/null | grep -qx 'Modified=0' || { echo "stored block not read back"; exit 1; }
 
+# the sheet's pages printed by show --pages and given back to set store the same block
+"$ptpcfg" show --pages "$startup" > "$dir/pages.txt" 2>/dev/null
+grep -qx 'wCharDelay=230' "$dir/pages.txt" || { echo "show --pages lacks the stored delay"; cat "$dir/pages.txt"; exit 1; }
+"$ptpcfg" set "$startup" --file "$dir/pages.txt" >/dev/null 2>&1
+block=$("$ptpcfg" show "$startup" 2>/dev/null | grep -v abyTime)
+"$ptpcfg" show --pages "$startup" 2>/dev/null | "$ptpcfg" set "$startup" --file - >/dev/null 2>&1
+[ "$("$ptpcfg" show "$startup" 2>/dev/null | grep -v abyTime)" = "$block" ] || { echo "round trip changed the block"; exit 1; }
+# the command-line order never changes a verdict; a name given twice is refused
+a=$("$ptpcfg" set "$startup" byMode=3 wCharDelay=10 byBaud=300 2>&1 >/dev/null || true)
+b=$("$ptpcfg" set "$startup" byBaud=300 byMode=3 wCharDelay=10 2>&1 >/dev/null || true)
+[ "$a" = "$b" ] && grep -q '^501: ' <<<"$a" || { echo "order changed the verdict: $a / $b"; exit 1; }
+before=$block
+refuse 0 byBaud=300 CDb.byBaud=600
+"$ptpcfg" help set | grep -q -- '--file' || { echo "help set"; exit 1; }
+
 # a project that cannot be opened is reported, not taken for a module without data
 set +e; err=$(QORB4_PROJECT="$dir/none.qorb" "$ptpcfg" show "$startup" 2>&1 >/dev/null); rc=$?; set -e
 [ "$rc" -eq 1 ] && grep -q "none.qorb" <<<"$err" || { echo "missing project not reported: $rc $err"; exit 1; }

@@ -107,6 +107,25 @@ const Entry* findEntry(const State& s, std::string_view name) {
 }
 
 // The field as the page shows it: its text, and whether its control is enabled and shown.
+const char* fieldPattern(const Entry& e, const State& s) {
+    const std::string_view n = e.info.name;
+    const auto& c = s.ctx;
+    const bool ascii = isAscii(s.sheet);
+    if (e.info.page == K::Interface) return "";
+    if (n == "byDataBits") return s.sheet == Sheet::CP731_Rk512 ? "[8-8]{1}" : "[7-8]{1}";
+    if (n == "byStopBits") return "[1-2]{1}";
+    if (n == "wCharDelay") return ascii ? "[1-9][0-9]{4}" : "[1-9][0-9]{5}";
+    if (n == "wAckDelay" || n == "wXonWait") return "[1-9][0-9]{5}";
+    if (n == "byConnectTries" || n == "bySendTries") return "[1-9][0-9]{2}";
+    if (n == "wTelegramLen") return is830(c) ? "[1-9][0-9]{2}" : "[1-9][0-9]{3}";
+    if (n == "byRecvEnd1" || n == "byRecvEnd2" || n == "bySendEnd1" || n == "bySendEnd2") return "[a-fA-F0-9]{2}";
+    if (n == "byXonChar" || n == "byXoffChar") return "[a-fA-F0-9]{1,2}";
+    if (n == "wRtsOffTime" || n == "wOutputWait") return "[0-9]{6}";
+    if (n == "byBufferedTelegrams") return is830(c) ? "[1-9][0-9]{1}" : "[1-9][0-9]{2}";
+    if (n == "wRecvDbNo") return "[0-9]{5}";
+    return "";
+}
+
 FieldState stateOf(const Entry& e, const State& s) {
     FieldState f;
     f.info = &e.info;
@@ -198,6 +217,7 @@ FieldState stateOf(const Entry& e, const State& s) {
     else if (n == "byLinePreset") text = std::to_string(s.linePreset);
 
     f.text = text;
+    f.pattern = fieldPattern(e, s);
     f.enabled = enabled && !ro;
     f.visible = visible;
     return f;

@@ -56,6 +56,7 @@ struct FieldInfo {
 struct FieldState {
     const FieldInfo* info = nullptr;
     std::string text;
+    std::string pattern;  // of the edit control; empty for lists, checkboxes and radios
     bool enabled = true;
     bool visible = true;
 };

@@ -68,6 +68,8 @@ bool present(const Entry& e, const State& s);
 // Every entry, in page order and, on a page, in the order values are taken.
 std::vector<const Entry*> allEntries();
 FieldState stateOf(const Entry& e, const State& s);
+// The pattern of the field's edit control; "" for a list, checkbox or radio group.
+const char* fieldPattern(const Entry& e, const State& s);
 
 // ---- taking one value (sheet_taker.cpp) ----
 
@@ -114,13 +116,14 @@ private:
 
     // The text as the field would hold it: the field's pattern decides what can be typed.
     bool fits(const char* pattern) const { return ptp::matchPattern(pattern, value_) != ptp::MatchResult::Invalid; }
-    std::optional<Outcome> number(const char* pattern, std::optional<long>& out) {
-        if (!fits(pattern)) return badValue();
+    // A number or character as the field's pattern lets it be typed.
+    std::optional<Outcome> number(std::optional<long>& out) {
+        if (!fits(pattern_)) return badValue();
         out = readNumber(value_);
         return std::nullopt;
     }
-    std::optional<Outcome> hex(const char* pattern, std::optional<int>& out) {
-        if (!fits(pattern)) return badValue("Zeichen werden hexadezimal angegeben.");
+    std::optional<Outcome> hex(std::optional<int>& out) {
+        if (!fits(pattern_)) return badValue("Zeichen werden hexadezimal angegeben.");
         out = readHex(value_);
         return std::nullopt;
     }
@@ -156,6 +159,7 @@ private:
     State& s_;
     std::string name_;
     std::string value_;
+    const char* pattern_ = "";
 };
 
 // ---- opening and writing back (sheet_state.cpp) ----

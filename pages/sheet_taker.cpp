@@ -52,11 +52,11 @@ Outcome Taker::takeProto() {
     }
     if (n == "byDataBits") {
         if (p.rk512) return value_ == "8" ? taken() : disabled();
-        if (auto r = number("[7-8]{1}", p.dataBits)) return *r;
+        if (auto r = number(p.dataBits)) return *r;
         return field(checkDataBits(p.dataBits, 7));
     }
     if (n == "byStopBits") {
-        if (auto r = number("[1-2]{1}", p.stopBits)) return *r;
+        if (auto r = number(p.stopBits)) return *r;
         return field(checkStopBits(p.stopBits));
     }
     if (n == "byMode") {
@@ -79,19 +79,19 @@ Outcome Taker::takeProto() {
     const bool parameter = n == "wCharDelay" || n == "wAckDelay" || n == "byConnectTries" || n == "bySendTries";
     if (parameter && s_.standard) return disabled();
     if (n == "wCharDelay") {
-        if (auto r = number("[1-9][0-9]{5}", p.charDelay)) return *r;
+        if (auto r = number(p.charDelay)) return *r;
         return field(checkCharDelay3964(p.charDelay, p.baudRate));
     }
     if (n == "wAckDelay") {
-        if (auto r = number("[1-9][0-9]{5}", p.ackDelay)) return *r;
+        if (auto r = number(p.ackDelay)) return *r;
         return field(checkAckDelay3964(p.ackDelay, p.baudRate));
     }
     if (n == "byConnectTries") {
-        if (auto r = number("[1-9][0-9]{2}", p.connectTries)) return *r;
+        if (auto r = number(p.connectTries)) return *r;
         return field(checkConnectTries(p.connectTries));
     }
     if (n == "bySendTries") {
-        if (auto r = number("[1-9][0-9]{2}", p.sendTries)) return *r;
+        if (auto r = number(p.sendTries)) return *r;
         return field(checkSendTries(p.sendTries));
     }
     if (n == "wReactionWait") {
@@ -111,21 +111,21 @@ Outcome Taker::takeAscii() {
     if (n == "byBaud") return takeBaud();
     if (n == "byParity") return takeParity(a.parity);
     if (n == "byDataBits") {
-        if (auto r = number("[7-8]{1}", a.dataBits)) return *r;
+        if (auto r = number(a.dataBits)) return *r;
         return field(checkDataBits(a.dataBits, 7));
     }
     if (n == "byStopBits") {
-        if (auto r = number("[1-2]{1}", a.stopBits)) return *r;
+        if (auto r = number(a.stopBits)) return *r;
         return field(checkStopBits(a.stopBits));
     }
     if (n == "wCharDelay") {
-        if (auto r = number("[1-9][0-9]{4}", a.charDelay)) return *r;
+        if (auto r = number(a.charDelay)) return *r;
         const int m = minCharDelayAscii(ctx(), a.baudRate, static_cast<int>(a.dataBits.value_or(7)),
                                         static_cast<int>(a.stopBits.value_or(1)), a.parity);
         return field(checkCharDelayAscii(a.charDelay, m));
     }
     if (n == "wTelegramLen") {
-        if (auto r = number(is830(ctx()) ? "[1-9][0-9]{2}" : "[1-9][0-9]{3}", a.telegramLen)) return *r;
+        if (auto r = number(a.telegramLen)) return *r;
         return field(checkTelegramLen(a.telegramLen, maxTelegramLen(ctx())));
     }
     struct EndChar {
@@ -139,7 +139,7 @@ Outcome Taker::takeAscii() {
                             {"bySendEnd2", &a.sendEnd2, Field::SendEnd2}};
     for (const auto& e : ends) {
         if (n != e.name) continue;
-        if (auto r = hex("[a-fA-F0-9]{2}", *e.slot)) return *r;
+        if (auto r = hex(*e.slot)) return *r;
         return field(checkEndChar(*e.slot, e.field));
     }
     if (n == "byRecvEndCount" || n == "bySendEndCount") {
@@ -214,16 +214,16 @@ Outcome Taker::takeTrans() {
     }
     if (n == "byXonChar" || n == "byXoffChar") {
         auto& slot = n == "byXonChar" ? t.xon : t.xoff;
-        if (auto r = hex("[a-fA-F0-9]{1,2}", slot)) return *r;
+        if (auto r = hex(slot)) return *r;
         return field(checkXonXoffChar(slot, n == "byXonChar" ? Field::Xon : Field::Xoff));
     }
     if (n == "wXonWait") {
-        if (auto r = number("[1-9][0-9]{5}", t.xonWait)) return *r;
+        if (auto r = number(t.xonWait)) return *r;
         return field(checkXonWait(t.xonWait, false));
     }
     if (n == "wRtsOffTime" || n == "wOutputWait") {
         auto& slot = n == "wRtsOffTime" ? t.rtsOffTime : t.outputWait;
-        if (auto r = number("[0-9]{6}", slot)) return *r;
+        if (auto r = number(slot)) return *r;
         return field(n == "wRtsOffTime" ? checkRtsOffTime(slot) : checkOutputWait(slot));
     }
     return notHere();
@@ -239,12 +239,12 @@ Outcome Taker::takeRecv() {
                 r.wholeBuffer = true;
                 return taken();
             }
-            if (auto x = number("[1-9][0-9]{1}", r.bufferedTelegrams)) return *x;
+            if (auto x = number(r.bufferedTelegrams)) return *x;
             r.wholeBuffer = false;
             return field(checkBufferedTelegrams(r.bufferedTelegrams, kCP830));
         }
         if (!r.noOverwrite) return disabled();
-        if (auto x = number("[1-9][0-9]{2}", r.bufferedTelegrams)) return *x;
+        if (auto x = number(r.bufferedTelegrams)) return *x;
         if (auto x = field(checkBufferedTelegrams(r.bufferedTelegrams, c.moduleType)); x.why != Why::Taken) return x;
         auto change = onBufferedTelegramsChanged(c, r.bufferedTelegrams, r.noOverwrite);
         if (change.clearUnchecked) s_.clearRecvBuf = false;
@@ -279,7 +279,7 @@ Outcome Taker::takeRecv() {
             r.useCpuBox = false;
             return taken();
         }
-        if (auto x = number("[0-9]{5}", r.dbNo)) return *x;
+        if (auto x = number(r.dbNo)) return *x;
         r.useCpuBox = true;
         return field(checkRecvDbNo(r.dbNo));
     }
@@ -299,11 +299,11 @@ Outcome Taker::takePrinter() {
     if (n == "byBaud") return takeBaud();
     if (n == "byParity") return takeParity(p.parity);
     if (n == "byDataBits") {
-        if (auto r = number("[7-8]{1}", p.dataBits)) return *r;
+        if (auto r = number(p.dataBits)) return *r;
         return field(checkDataBits(p.dataBits, p.dataBitsSpin));
     }
     if (n == "byStopBits") {
-        if (auto r = number("[1-2]{1}", p.stopBits)) return *r;
+        if (auto r = number(p.stopBits)) return *r;
         return field(checkStopBits(p.stopBits, p.stopBitsSpin));
     }
     if (n == "byFlowCtrl") {
@@ -319,11 +319,11 @@ Outcome Taker::takePrinter() {
     }
     if (n == "byXonChar" || n == "byXoffChar") {
         auto& slot = n == "byXonChar" ? p.xon : p.xoff;
-        if (auto r = hex("[a-fA-F0-9]{1,2}", slot)) return *r;
+        if (auto r = hex(slot)) return *r;
         return field(checkXonXoffChar(slot, n == "byXonChar" ? Field::Xon : Field::Xoff));
     }
     if (n == "wXonWait") {
-        if (auto r = number("[1-9][0-9]{5}", p.xonWait)) return *r;
+        if (auto r = number(p.xonWait)) return *r;
         return field(checkXonWait(p.xonWait, true));
     }
     if (n == "byBreakOff") return takeBreakOff();
@@ -353,6 +353,7 @@ Outcome Taker::takeInterface() {
 }
 
 Outcome Taker::take(const Entry& e) {
+    pattern_ = fieldPattern(e, s_);
     switch (e.info.page) {
     case K::Interface: return takeInterface();
     case K::Transmission: return takeTrans();

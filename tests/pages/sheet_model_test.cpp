@@ -142,6 +142,33 @@ TEST(SheetModel, OpeningShowsStoredValuesAsThePagesDo) {
     EXPECT_EQ(text(s, "byFlowCtrl"), "Keine");
 }
 
+TEST(SheetModel, EditFieldsCarryThePatternOfTheirModule) {
+    struct Case {
+        Module module;
+        const char* field;
+        const char* pattern;
+    };
+    const Case cases[] = {
+        {{kCP830, kIfNone, kProtAscii, 0}, "wTelegramLen", "[1-9][0-9]{2}"},
+        {{kCP731, kIfRs232, kProtAscii}, "wTelegramLen", "[1-9][0-9]{3}"},
+        {{kCP731, kIfRs232, kProtRk512}, "byDataBits", "[8-8]{1}"},
+        {{kCP731, kIfRs232, kProt3964}, "wCharDelay", "[1-9][0-9]{5}"},
+        {{kCP731, kIfRs232, kProtAscii}, "wCharDelay", "[1-9][0-9]{4}"},
+        {{kCP830, kIfNone, kProt3964, 0}, "byBufferedTelegrams", "[1-9][0-9]{1}"},
+        {{kCP731, kIfRs232, kProtPrinter}, "byXonChar", "[a-fA-F0-9]{1,2}"},
+        {{kCP731, kIfRs232, kProtAscii}, "byFlowCtrl", ""},
+    };
+    for (const auto& c : cases) {
+        auto f = openSheet(c.module, stored(c.module)).field(c.field);
+        ASSERT_TRUE(f) << c.field;
+        EXPECT_EQ(f->pattern, c.pattern) << c.field;
+    }
+    // a value the field's pattern would not let be typed is refused as such
+    Module m{kCP830, kIfNone, kProtAscii, 0};
+    auto s = openSheet(m, stored(m));
+    EXPECT_EQ(s.set("wTelegramLen", "1000").why, SheetModel::Refusal::Value);
+}
+
 // A CP 830 receive page shows a stored number outside 1..10 limited to 1..10, so another
 // change on the page is taken instead of being refused for the stored number.
 TEST(SheetModel, Cp830ReceivePageLimitsAStoredNumberOfTelegrams) {

@@ -169,7 +169,7 @@ Verdict SheetModel::checkPage(int index) {
 Verdict SheetModel::checkActivePage() { return checkPage(active_); }
 
 Verdict SheetModel::selectPage(int index) {
-    if (index == active_) return Verdict{};
+    if (index == active_ || index < 0 || index >= static_cast<int>(pages_.size())) return Verdict{};
     Verdict v = checkActivePage();
     if (!v.accepted) return v;
     active_ = index;

@@ -1,0 +1,1 @@
+int bad_link_empty;

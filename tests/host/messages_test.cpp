@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <set>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "host/aut.h"
 #include "resources/strings.h"
+#include "tests/support/message_recorder.h"
+#include "tests/support/scratch_dir.h"
 
 TEST(StringTable, Inserts) {
     struct Case { const char* text; std::vector<std::string> inserts; const char* out; };
@@ -26,8 +27,7 @@ TEST(StringTable, IdsAreUnique) {
 }
 
 TEST(Messages, ButtonsFollowTheResource) {
-    host::RecordingMessages rec;
-    host::ScopedMessageService scope(rec);
+    support::MessageRecorder rec;
     AUTSetErrorTitle("Titel");
     EXPECT_EQ(AUTLogError("vemtro", 2045, 0, 0), host::kOk);            // notice
     rec.answer(host::kCancel);
@@ -54,10 +54,9 @@ TEST(Messages, StderrAnswersWithTheChoiceThatChangesNothing) {
 }
 
 TEST(Messages, EveryMessageGoesToTheErrorLog) {
-    auto log = std::filesystem::temp_directory_path() / ("ptp_log_" + std::to_string(::getpid()));
-    std::filesystem::remove(log);
-    host::RecordingMessages rec;
-    host::ScopedMessageService scope(rec);
+    support::ScratchDir dir("ptp_log");
+    const auto log = dir / "errors.log";
+    support::MessageRecorder rec;
     host::setErrorLogPath(log.string());
     host::showMessage("T", 556);
     host::plainMessage("T", "Start ohne OM: Lesefehler bei GetData730()");
@@ -67,5 +66,4 @@ TEST(Messages, EveryMessageGoesToTheErrorLog) {
     s << in.rdbuf();
     EXPECT_NE(s.str().find("[556] T: Die Datenübergabedatei"), std::string::npos);
     EXPECT_NE(s.str().find("GetData730()"), std::string::npos);
-    std::filesystem::remove(log);
 }

@@ -1,35 +1,20 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include <cstdio>
-#include <filesystem>
 #include <fstream>
 
 #include "host/aut.h"
-
-namespace fs = std::filesystem;
+#include "tests/support/memory_project.h"
+#include "tests/support/message_recorder.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 
-struct TempDir {
-    fs::path path = fs::temp_directory_path() / ("ptp_host_" + std::to_string(::getpid()) + "_" +
-                                                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    TempDir() { fs::create_directories(path); }
-    ~TempDir() { fs::remove_all(path); }
-};
-
+// The project of every start: P1, station S1, the module linked to its station.
 struct InMemory : ::testing::Test {
-    host::ObjectHandle env = 0, station = 0, module = 0;
-    void SetUp() override {
-        auto p = host::Project::open(":memory:", true);
-        ASSERT_TRUE(p);
-        env = p->create({1, 1, 0, 0, 0, 0}, "P1", 0, 0);
-        station = p->create({2, 1, 0, 0, 1, 1}, "S1", env, 0);
-        module = p->create({1322001, 1, 3, 1, 1, 1}, "CP", env, station);
-        p->link(station, 1, module);
-        host::setCurrentProject(std::move(p));
-    }
-    void TearDown() override { host::setCurrentProject(nullptr); }
+    support::MemoryProject memory;
+    host::ObjectHandle env = memory.env, station = memory.station, module = memory.module;
+    void SetUp() override { ASSERT_TRUE(memory.project().link(station, 1, module)); }
 };
 
 }  // namespace
@@ -91,8 +76,7 @@ TEST_F(InMemory, Attributes) {
     EXPECT_EQ(s, "TARVIK Y5");
     EXPECT_LT(AUTSetStringAttribute(0, 50, "x"), 0);
     // the failed writes above are pending until the host shows them
-    host::RecordingMessages rec;
-    host::ScopedMessageService scope(rec);
+    support::MessageRecorder rec;
     EXPECT_NE(AUTSaveObjectSet(1), 0);
     AUTFlushDelayedError(0, 1);
     EXPECT_EQ(rec.shown.size(), 1u);
@@ -100,9 +84,8 @@ TEST_F(InMemory, Attributes) {
 }
 
 TEST(ProjectFile, FailuresGiveHostResults) {
-    TempDir dir;
-    host::RecordingMessages messages;
-    host::ScopedMessageService scope(messages);
+    support::ScratchDir dir("ptp_host");
+    support::MessageRecorder messages;
 
     std::string error;
     EXPECT_FALSE(host::Project::open((dir.path / "missing.qorb").string(), false, &error));
@@ -123,9 +106,8 @@ TEST(ProjectFile, FailuresGiveHostResults) {
 }
 
 TEST(ProjectFile, LockedDatabaseFailsTheWriteAndKeepsTheOldValue) {
-    TempDir dir;
-    host::RecordingMessages messages;
-    host::ScopedMessageService scope(messages);
+    support::ScratchDir dir("ptp_host");
+    support::MessageRecorder messages;
     const std::string path = (dir.path / "p.qorb").string();
     {
         auto p = host::Project::open(path, true);

@@ -1,25 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "app/configuration.h"
 #include "resources/strings.h"
+#include "tests/support/memory_registry.h"
 
 namespace {
 
-// A registry held in memory: (hive, key, value) -> text.
-struct MemoryRegistry : host::Registry {
-    std::map<std::tuple<host::Hive, std::string, std::string>, std::string> values;
-    std::optional<std::string> read(host::Hive h, const std::string& k, const std::string& v) override {
-        auto it = values.find({h, k, v});
-        if (it == values.end()) return std::nullopt;
-        return it->second;
-    }
-    bool write(host::Hive h, const std::string& k, const std::string& v, const std::string& d) override {
-        values[{h, k, v}] = d;
-        return true;
-    }
-};
+using support::MemoryRegistry;
 
 const std::string kGeneral = "Software\\Quenral\\QORB4\\2.0\\General\\";
 const std::string kStore = "Software\\Classes\\VirtualStore\\MACHINE\\";

@@ -1,21 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
+#include "tests/support/scratch_dir.h"
 #include "tools/rackplan/rackplan.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 struct Rackplan : ::testing::Test {
-    fs::path dir = fs::temp_directory_path() / ("rackplan_" + std::to_string(::getpid()));
-    std::string project;
-    void SetUp() override {
-        fs::create_directories(dir);
-        project = (dir / "P1.qorb").string();
-        fs::remove(project);
-    }
-    void TearDown() override { fs::remove_all(dir); }
+    support::ScratchDir dir{"rackplan"};
+    std::string project = (dir / "P1.qorb").string();
     int run(std::vector<std::string> args, std::string* outText = nullptr, std::string* errText = nullptr) {
         std::string out, err;
         int rc = rackplan::Run(args, out, err);

@@ -1,5 +1,6 @@
 #include "document/record_fields.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "document/cdb_fields.h"
@@ -58,72 +59,33 @@ FieldList DescribeDb(const CDb& d, const std::string& p) {
     return out;
 }
 
-FieldList DescribeDbdr(const CDbdr& d, const std::string& p) {
-    FieldList f = {
-        {p + "byCharSet", num(d.byCharSet)},
-        {p + "byEmulation", num(d.byEmulation)},
-        {p + "byLinesPerPage", num(d.byLinesPerPage)},
-        {p + "byLeftMargin", num(d.byLeftMargin)},
-        {p + "byHeaderLines", num(d.byHeaderLines)},
-        {p + "byFooterLines", num(d.byFooterLines)},
-        {p + "byLineEnd", num(d.byLineEnd)},
-        {p + "byCtrlCount", num(d.byCtrlCount)},
-        {p + "byCtrlLength", num(d.byCtrlLength)},
-        {p + "abyCtrlTable", JoinNumbers(d.abyCtrlTable.data(), d.byCtrlLength)},
-        {p + "abyCharTable", JoinNumbers(d.abyCharTable.data(), d.abyCharTable.size())},
-    };
-    for (int i = 0; i < CDbdr::kTextLines; ++i)
-        f.emplace_back(p + "achTextLine" + std::to_string(i + 1),
-                       ShowChars(d.achTextLine[i].data(), d.achTextLine[i].size()));
-    return f;
+namespace {
+
+// name=value of every field of a table: a number, numbers joined by commas, or text.
+template <typename Record>
+FieldList describe(std::span<const BlockField<Record>> fields, const Record& rec, const std::string& prefix) {
+    FieldList out;
+    for (const BlockField<Record>& f : fields) {
+        const size_t n = f.listed ? std::min<size_t>(f.listed(rec), f.count) : f.count;
+        std::string value;
+        if (f.text) {
+            std::string chars;
+            for (size_t i = 0; i < n; ++i) chars += static_cast<char>(f.get(rec, i));
+            value = ShowChars(chars.data(), chars.size());
+        } else {
+            for (size_t i = 0; i < n; ++i) value += (i ? "," : "") + std::to_string(f.get(rec, i));
+        }
+        out.emplace_back(prefix + f.name, value);
+    }
+    return out;
 }
 
-FieldList DescribeHead(const CDbHead& h, const std::string& p) {
-    return {
-        {p + "byKind", num(h.byKind)},
-        {p + "wHeadLen", num(h.wHeadLen)},
-        {p + "wBodyLen", num(h.wBodyLen)},
-        {p + "byModuleCode", num(h.byModuleCode)},
-        {p + "byB6", num(h.byB6)},
-        {p + "byB7", num(h.byB7)},
-        {p + "wFirstIndex", num(h.wFirstIndex)},
-        {p + "wLastIndex", num(h.wLastIndex)},
-        {p + "abyVersion", JoinNumbers(h.abyVersion.data(), 4)},
-        {p + "abyTime", JoinNumbers(h.abyTime.data(), 6)},
-        {p + "byVariant1", num(h.byVariant1)},
-        {p + "byVariant2", num(h.byVariant2)},
-        {p + "byVariant3", num(h.byVariant3)},
-    };
-}
+}  // namespace
 
-FieldList DescribeSon(const CDbSon& s, const std::string& p) {
-    std::string words, values;
-    for (size_t i = 0; i < s.awWords.size(); ++i) words += (i ? "," : "") + num(s.awWords[i]);
-    for (size_t i = 0; i < s.adwValues.size(); ++i) values += (i ? "," : "") + num(s.adwValues[i]);
-    return {
-        {p + "achName", ShowChars(s.achName.data(), 8)},
-        {p + "byVerHi", num(s.byVerHi)},
-        {p + "byVerLo", num(s.byVerLo)},
-        {p + "wType", num(s.wType)},
-        {p + "wBodyLen", num(s.wBodyLen)},
-        {p + "wWord", num(s.wWord)},
-        {p + "dwHwBits", num(s.dwHwBits)},
-        {p + "byB22", num(s.byB22)},
-        {p + "byB23", num(s.byB23)},
-        {p + "awWords", words},
-        {p + "adwValues", values},
-        {p + "abyBytes", JoinNumbers(s.abyBytes.data(), s.abyBytes.size())},
-        {p + "dwValue", num(s.dwValue)},
-    };
-}
-
-FieldList DescribeTex(const CDbtex& t, const std::string& p) {
-    return {
-        {p + "achName", ShowChars(t.achName.data(), 8)},
-        {p + "byVerHi", num(t.byVerHi)},
-        {p + "byVerLo", num(t.byVerLo)},
-    };
-}
+FieldList DescribeDbdr(const CDbdr& d, const std::string& p) { return describe(PrinterFields(), d, p); }
+FieldList DescribeHead(const CDbHead& h, const std::string& p) { return describe(HeadFields(), h, p); }
+FieldList DescribeSon(const CDbSon& s, const std::string& p) { return describe(SonFields(), s, p); }
+FieldList DescribeTex(const CDbtex& t, const std::string& p) { return describe(TextNameFields(), t, p); }
 
 std::string FormatFields(const FieldList& fields) {
     std::string out;

@@ -3,45 +3,19 @@
 #include <algorithm>
 
 #include "sdb/bytes.h"
+#include "sdb/field_image.h"
 
 namespace sdb {
 
 void WriteSon(const CDbSon& s, std::span<uint8_t, CDbSon::kSize> out) {
     ImageWriter w(out);
-    w.bytes(0, {reinterpret_cast<const uint8_t*>(s.achName.data()), s.achName.size()});
-    w.u8(8, s.byVerHi);
-    w.u8(9, s.byVerLo);
-    w.u16(10, s.wZero);
-    w.u16(12, s.wType);
-    w.u16(14, s.wBodyLen);
-    w.u16(16, s.wWord);
-    w.u32(18, s.dwHwBits);
-    w.u8(22, s.byB22);
-    w.u8(23, s.byB23);
-    for (size_t i = 0; i < s.awWords.size(); ++i) w.u16(24 + 2 * i, s.awWords[i]);
-    for (size_t i = 0; i < s.adwValues.size(); ++i) w.u32(30 + 4 * i, s.adwValues[i]);
-    w.bytes(54, s.abyBytes);
-    w.u32(60, s.dwValue);
+    WriteFields(SonFields(), s, w);
 }
 
 std::optional<CDbSon> ReadSon(std::span<const uint8_t> in) {
     if (in.size() < CDbSon::kSize) return std::nullopt;
-    ImageReader r(in);
     CDbSon s;
-    r.copy(0, {reinterpret_cast<uint8_t*>(s.achName.data()), s.achName.size()});
-    s.byVerHi = r.u8(8);
-    s.byVerLo = r.u8(9);
-    s.wZero = r.u16(10);
-    s.wType = r.u16(12);
-    s.wBodyLen = r.u16(14);
-    s.wWord = r.u16(16);
-    s.dwHwBits = r.u32(18);
-    s.byB22 = r.u8(22);
-    s.byB23 = r.u8(23);
-    for (size_t i = 0; i < s.awWords.size(); ++i) s.awWords[i] = r.u16(24 + 2 * i);
-    for (size_t i = 0; i < s.adwValues.size(); ++i) s.adwValues[i] = r.u32(30 + 4 * i);
-    r.copy(54, s.abyBytes);
-    s.dwValue = r.u32(60);
+    ReadFields(SonFields(), ImageReader(in), s);
     return s;
 }
 

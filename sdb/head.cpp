@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "sdb/bytes.h"
+#include "sdb/field_image.h"
 
 namespace sdb {
 
@@ -17,38 +18,13 @@ LocalTime LocalTimeNow() {
 
 void WriteHead(const CDbHead& h, std::span<uint8_t, CDbHead::kSize> out) {
     ImageWriter w(out);
-    w.u8(0, h.byKind);
-    w.u16(1, h.wHeadLen);
-    w.u16(3, h.wBodyLen);
-    w.u8(5, h.byModuleCode);
-    w.u8(6, h.byB6);
-    w.u8(7, h.byB7);
-    w.u16(8, h.wFirstIndex);
-    w.u16(10, h.wLastIndex);
-    w.bytes(12, h.abyVersion);
-    w.bytes(16, h.abyTime);
-    w.u8(22, h.byVariant1);
-    w.u8(23, h.byVariant2);
-    w.u8(24, h.byVariant3);
+    WriteFields(HeadFields(), h, w);
 }
 
 std::optional<CDbHead> ReadHead(std::span<const uint8_t> in) {
     if (in.size() < CDbHead::kSize) return std::nullopt;
-    ImageReader r(in);
     CDbHead h;
-    h.byKind = r.u8(0);
-    h.wHeadLen = r.u16(1);
-    h.wBodyLen = r.u16(3);
-    h.byModuleCode = r.u8(5);
-    h.byB6 = r.u8(6);
-    h.byB7 = r.u8(7);
-    h.wFirstIndex = r.u16(8);
-    h.wLastIndex = r.u16(10);
-    r.copy(12, h.abyVersion);
-    r.copy(16, h.abyTime);
-    h.byVariant1 = r.u8(22);
-    h.byVariant2 = r.u8(23);
-    h.byVariant3 = r.u8(24);
+    ReadFields(HeadFields(), ImageReader(in), h);
     return h;
 }
 

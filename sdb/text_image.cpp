@@ -3,22 +3,19 @@
 #include <algorithm>
 
 #include "sdb/bytes.h"
+#include "sdb/field_image.h"
 
 namespace sdb {
 
 void WriteTextName(const CDbtex& tex, std::span<uint8_t, CDbtex::kSize> out) {
     ImageWriter w(out);
-    w.bytes(0, {reinterpret_cast<const uint8_t*>(tex.achName.data()), tex.achName.size()});
-    w.u8(8, tex.byVerHi);
-    w.u8(9, tex.byVerLo);
+    WriteFields(TextNameFields(), tex, w);
 }
 
 std::optional<CDbtex> ReadTextName(std::span<const uint8_t> in) {
     if (in.size() < CDbtex::kSize) return std::nullopt;
     CDbtex tex;
-    std::copy_n(in.begin(), tex.achName.size(), reinterpret_cast<uint8_t*>(tex.achName.data()));
-    tex.byVerHi = in[8];
-    tex.byVerLo = in[9];
+    ReadFields(TextNameFields(), ImageReader(in), tex);
     return tex;
 }
 

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <climits>
 
+#include "document/codes.h"
 #include "resources/strings.h"
 
 namespace startup {
@@ -66,13 +67,13 @@ std::vector<std::string> WithDefaults(std::vector<std::string> tokens) {
 
 std::string InterfaceName(int code) {
     switch (code) {
-    case 0: return res::text(kNoModule);
-    case 81:
-    case 26: return res::text(kRs232);
-    case 67:
-    case 27: return res::text(kTty);
-    case 66:
-    case 28: return res::text(kRs422);
+    case kIfNone: return res::text(kNoModule);
+    case kIfHostRs232:
+    case kIfRs232: return res::text(kRs232);
+    case kIfHostTty:
+    case kIfTty: return res::text(kTty);
+    case kIfHostRs422:
+    case kIfRs422: return res::text(kRs422);
     default: return "xxx";
     }
 }
@@ -80,7 +81,8 @@ std::string InterfaceName(int code) {
 bool LookupModule(std::string_view token, int& moduleType, int& protocol) {
     struct Row { const char* token; int type; int protocol; };
     static const Row rows[] = {
-        {"CP730", 730, 1}, {"CP731", 731, 1}, {"CP830", 830, 2}, {"CP8311", 8311, 1}, {"CP8312", 8312, 3}};
+        {"CP730", kCP730, kProt3964},   {"CP731", kCP731, kProt3964},    {"CP830", kCP830, kProtAscii},
+        {"CP8311", kCP8311, kProt3964}, {"CP8312", kCP8312, kProtRk512}};
     const std::string u = upper(token);
     for (const Row& r : rows) {
         if (u == r.token) {
@@ -109,13 +111,13 @@ void ApplyOrderNumber(Identification& id) {
     };
     // Each fragment is tested; a later match overrides an earlier one.
     auto variants = [&](const char* k, const char* l, const char* n) {
-        if (contains(order, k)) setInterface(26);
-        if (contains(order, l)) setInterface(27);
-        if (contains(order, n)) setInterface(28);
+        if (contains(order, k)) setInterface(kIfRs232);
+        if (contains(order, l)) setInterface(kIfTty);
+        if (contains(order, n)) setInterface(kIfRs422);
     };
-    if (id.moduleType == 730) variants("730-1K", "730-1L", "730-1N");
-    if (id.moduleType == 731) variants("731-1K", "731-1L", "731-1N");
-    if (id.moduleType == 830) setInterface(28);
+    if (id.moduleType == kCP730) variants("730-1K", "730-1L", "730-1N");
+    if (id.moduleType == kCP731) variants("731-1K", "731-1L", "731-1N");
+    if (id.moduleType == kCP830) setInterface(kIfRs422);
 }
 
 Identification Parse(std::string_view commandLine, int protocolBefore) {

@@ -23,7 +23,7 @@ struct LargestBlock {
     std::unique_ptr<TextStore> texts = std::make_unique<TextStore>();
 
     LargestBlock() {
-        param = sdbtest::DefaultInput(kCP731, 511, 27);
+        param = sdbtest::DefaultInput(kCP731, driverProtocol(1), kIfTty);
         param.lengths = {2, 24, 49, 7, 65, 256, 60, 60, 60, 60};
         std::iota(driverData.begin(), driverData.end(), 0);
         param.driverDataArea = true;

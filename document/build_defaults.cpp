@@ -4,8 +4,6 @@
 
 namespace {
 
-enum Interface { kOrderRs422 = 28, kHostRs422 = 66 };
-
 void setLengths(std::array<uint16_t, 11>& bl, std::initializer_list<std::pair<int, uint16_t>> values) {
     for (auto [i, v] : values) bl[i] = v;
 }
@@ -45,13 +43,13 @@ int CPtpDoc::BuildDefaults(CDb& rec) {
         case kProt3964:
         case kProtRk512:
             SetDbDefaults(rec, m_nProtocol == kProt3964 ? DefaultSet::D3964 : DefaultSet::DRk512, false);
-            if (iface == kOrderRs422) rec.byLinePreset = 1;
+            if (iface == kIfRs422) rec.byLinePreset = 1;
             break;
         case kProtAscii:
         case kProtPrinter:
             printer = m_nProtocol == kProtPrinter;
             SetDbDefaults(rec, printer ? DefaultSet::G : DefaultSet::E, false);
-            if (iface == kOrderRs422) rs422Ascii(rec);
+            if (iface == kIfRs422) rs422Ascii(rec);
             break;
         default: matched = false; break;
         }
@@ -84,7 +82,7 @@ int CPtpDoc::BuildDefaults(CDb& rec) {
         default: matched = false; break;
         }
         if (!matched) break;
-        if (iface == kHostRs422) {
+        if (iface == kIfHostRs422) {
             if (m_nProtocol == kProtAscii || m_nProtocol == kProtPrinter) {
                 rs422Ascii(rec);
                 rec.byBreakOff = 0;

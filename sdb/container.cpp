@@ -91,9 +91,9 @@ namespace sdb {
 
 uint16_t BlockTypeCode(int moduleType) {
     switch (moduleType) {
-    case kCP730: return 7361;
-    case kCP731: return 7363;
-    case kCP830: return 7304;
+    case kCP730: return kBlockTypeCP730;
+    case kCP731: return kBlockTypeCP731;
+    case kCP830: return kBlockTypeCP830;
     default: return 0;
     }
 }

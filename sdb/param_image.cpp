@@ -74,7 +74,12 @@ void AdjustForBuild(CDb& db, int moduleType, int interfaceCode, uint8_t headVari
     switch (moduleType) {
     case kCP730:
     case kCP731:
-        db.byInterface = interfaceCode == 26 ? 'Q' : interfaceCode == 27 ? 'C' : interfaceCode == 28 ? 'B' : 0;
+        switch (interfaceCode) {
+        case kIfRs232: db.byInterface = kLetterRs232; break;
+        case kIfTty: db.byInterface = kLetterTty; break;
+        case kIfRs422: db.byInterface = kLetterRs422; break;
+        default: db.byInterface = 0; break;
+        }
         break;
     case kCP8311:
     case kCP8312: db.byInterface = static_cast<uint8_t>(interfaceCode & 0xFF); break;

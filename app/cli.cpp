@@ -8,7 +8,6 @@
 #include "document/ptp_doc.h"
 #include "pages/apply_values.h"
 #include "sdb/dump.h"
-#include "view/protocol_list.h"
 #include "document/record_fields.h"
 #include "host/messages.h"
 
@@ -86,19 +85,8 @@ std::string ShowDocument(const CPtpDoc& d) {
 
 namespace {
 
-// The overview's part of the start: product version, protocol list, unknown modules.
-struct CoreView : DocumentView {
-    void OnInitialUpdate(CPtpDoc& doc) override { FirstUpdate(doc); }
-};
-
 // Start-up as the window program does it; false when the program would end.
-bool start(CPtpDoc& doc, const std::string& line) {
-    CoreView view;
-    doc.SetView(&view);
-    const bool ok = doc.ParseStartupString(line) == 0;
-    doc.SetView(nullptr);
-    return ok;
-}
+bool start(CPtpDoc& doc, const std::string& line) { return doc.ParseStartupString(line) == 0; }
 
 // The application's configuration, as the window program reads it at start.
 AppSettings configure() {

@@ -11,7 +11,6 @@
 #include <QVBoxLayout>
 
 #include "resources/strings.h"
-#include "view/protocol_list.h"
 
 namespace {
 QString protocolName(int protocol) {
@@ -77,11 +76,9 @@ CPtpView::CPtpView(QWidget* parent) : QLabel(parent) {
     setObjectName("overview");
 }
 
-void CPtpView::OnInitialUpdate(CPtpDoc& doc) {
-    const ProtocolChoice list = FirstUpdate(doc);
-    if (!list.matched) return;
+void CPtpView::OnInitialUpdate(const CPtpDoc& doc) {
     QStringList offered;
-    for (const auto& i : list.items) offered << QString::fromStdString(i.text);
+    for (const auto& i : doc.m_ProtocolList) offered << QString::fromStdString(i.text);
     setText(QString("<h3>%1</h3><p>Baugruppe: %2 &nbsp; Bestell-Nr.: %3</p><p>Schnittstelle: %4</p>"
                     "<p>Protokoll: %5</p><p>Mögliche Protokolle: %6</p>")
                 .arg(QString::fromStdString(doc.GetTitle()).toHtmlEscaped(),

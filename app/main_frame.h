@@ -35,6 +35,6 @@ class CPtpView : public QLabel, public DocumentView {
     Q_OBJECT
 public:
     explicit CPtpView(QWidget* parent = nullptr);
-    void OnInitialUpdate(CPtpDoc& doc) override;
+    void OnInitialUpdate(const CPtpDoc& doc) override;
     void Activate() override;
 };

@@ -1,19 +1,13 @@
-#include "view/protocol_list.h"
+#include "document/protocol_list.h"
 
-#include <algorithm>
 #include <cctype>
 
-#include "document/ptp_doc.h"
-#include "host/messages.h"
+#include "document/codes.h"
 #include "resources/strings.h"
 
 namespace {
 
 enum StringId {
-    kTitle = 130,
-    kProtocolNotOffered = 610,
-    kUnknownTitle = 612,
-    kUnknownModule = 613,
     kText3964 = 10446,
     kTextAscii = 10447,
     kTextRk512 = 10448,
@@ -57,28 +51,30 @@ ProtocolChoice ProtocolsForOrderNumber(int moduleType, std::string_view orderNo)
     size_t at = 0;
     switch (moduleType) {
     case kCP730:
-        if (find({"730-1KM00"}, at)) set({1, 2}, 0);
-        else if (find({"730-1KM01", "730-1KM02"}, at)) set({1, 2, 4}, digitAt(order, at, 8));
-        else if (find({"730-1LM00", "730-1LM02"}, at)) set({1, 2, 4}, digitAt(order, at, 8));
-        else if (find({"730-1NM00", "730-1NM02"}, at)) set({1, 2, 4}, digitAt(order, at, 8));
+        if (find({"730-1KM00"}, at)) set({kProt3964, kProtAscii}, 0);
+        else if (find({"730-1KM01", "730-1KM02"}, at)) set({kProt3964, kProtAscii, kProtPrinter}, digitAt(order, at, 8));
+        else if (find({"730-1LM00", "730-1LM02"}, at)) set({kProt3964, kProtAscii, kProtPrinter}, digitAt(order, at, 8));
+        else if (find({"730-1NM00", "730-1NM02"}, at)) set({kProt3964, kProtAscii, kProtPrinter}, digitAt(order, at, 8));
         break;
     case kCP731: {
         // the ninth character from the start of "731-1" is the product version
         at = order.find("731-1");
         const int version = at == std::string::npos ? 0 : digitAt(order, at, 8);
-        if (version > 1) set({1, 3, 2, 4}, version);
-        else set({1, 3, 2}, version);
+        if (version > 1) set({kProt3964, kProtRk512, kProtAscii, kProtPrinter}, version);
+        else set({kProt3964, kProtRk512, kProtAscii}, version);
         break;
     }
     case kCP830:
-        set({1, 2}, 0);
+        set({kProt3964, kProtAscii}, 0);
         break;
     case kCP8311:
     case kCP8312:
-        if (find({"831-1KK00"}, at)) set({1}, 0);
-        else if (find({"831-1KK01", "831-1KK02", "831-1KK03", "831-1KK04", "831-1KK05"}, at)) set({1, 2, 4}, digitAt(order, at, 8));
-        else if (find({"831-2KK00"}, at)) set({1, 3}, 0);
-        else if (find({"831-2KK01", "831-2KK02", "831-2KK03", "831-2KK04", "831-2KK05"}, at)) set({1, 3, 2, 4}, digitAt(order, at, 8));
+        if (find({"831-1KK00"}, at)) set({kProt3964}, 0);
+        else if (find({"831-1KK01", "831-1KK02", "831-1KK03", "831-1KK04", "831-1KK05"}, at))
+            set({kProt3964, kProtAscii, kProtPrinter}, digitAt(order, at, 8));
+        else if (find({"831-2KK00"}, at)) set({kProt3964, kProtRk512}, 0);
+        else if (find({"831-2KK01", "831-2KK02", "831-2KK03", "831-2KK04", "831-2KK05"}, at))
+            set({kProt3964, kProtRk512, kProtAscii, kProtPrinter}, digitAt(order, at, 8));
         break;
     default:
         break;
@@ -87,27 +83,13 @@ ProtocolChoice ProtocolsForOrderNumber(int moduleType, std::string_view orderNo)
     return out;
 }
 
-ProtocolChoice FirstUpdate(CPtpDoc& doc) {
-    ProtocolChoice list = ProtocolsForOrderNumber(doc.m_nModuleType, doc.m_szOrderNo);
-    if (!list.matched) {
-        host::showMessage(res::text(kUnknownTitle), kUnknownModule);
-        doc.m_nStartResult = -1;
-        return list;
+int ProtocolFromIdentifier(uint16_t id, int driverProtocol, int unknown) {
+    switch (id >= kIdDriverBase ? static_cast<uint16_t>(kIdDriverBase) : id) {
+    case kId3964: return kProt3964;
+    case kIdAscii: return kProtAscii;
+    case kIdRk512: return kProtRk512;
+    case kIdPrinter: return kProtPrinter;
+    case kIdDriverBase: return driverProtocol;
+    default: return unknown;
     }
-    doc.m_nProductVersion = static_cast<unsigned>(list.productVersion);
-    const bool offered = std::any_of(list.items.begin(), list.items.end(),
-                                     [&](const ProtocolItem& i) { return i.code == doc.m_nProtocol; });
-    if (!offered) {
-        host::showMessage(res::text(kTitle), kProtocolNotOffered);
-        SetHeadDefault(doc.m_CurHead, headDefaultFor(doc.m_nModuleType));
-        doc.m_CurParams = doc.m_DefParams;
-        doc.SetModifiedFlag(true);
-        const uint16_t id = doc.m_CurParams.wProtocolId;
-        doc.m_nProtocol = id == kIdPrinter ? kProtPrinter
-                          : id >= kIdDriverBase ? doc.m_nDriverProtocol
-                          : id == kIdRk512 ? kProtRk512
-                          : id == kIdAscii ? kProtAscii
-                                           : kProt3964;
-    }
-    return list;
 }

@@ -1,11 +1,11 @@
 #pragma once
-// The overview's protocol list: which protocols the configured module offers, taken from
-// its order number, and the first update that checks the stored protocol against it.
+// The protocols a configured module offers, taken from its order number, and the protocol
+// a stored protocol identifier stands for. Plain rules over values: the document's first
+// update, the overview and the printout use them.
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
-
-class CPtpDoc;
 
 struct ProtocolItem {
     int code;           // protocol code (item data of the list)
@@ -21,8 +21,7 @@ struct ProtocolChoice {
 // The first matching row of the module's order-number table.
 ProtocolChoice ProtocolsForOrderNumber(int moduleType, std::string_view orderNo);
 
-// The overview's first update on the document once the module is known: sets
-// m_nProductVersion; an unknown order number shows 613 and sets m_nStartResult to -1;
-// a stored protocol the module does not offer shows 610 and falls back to the default
-// protocol. Returns the list the overview shows.
-ProtocolChoice FirstUpdate(CPtpDoc& doc);
+// The protocol code of a stored protocol identifier. Identifiers from kIdDriverBase on
+// stand for the loadable driver `driverProtocol` that loading determined; an identifier
+// of no known protocol gives `unknown`.
+int ProtocolFromIdentifier(uint16_t id, int driverProtocol, int unknown);

@@ -1,5 +1,6 @@
 #include "document/ptp_doc.h"
 
+#include <algorithm>
 #include <ctime>
 
 #include "app/startup_string.h"
@@ -10,7 +11,13 @@ namespace {
 
 constexpr long kLayoutId = 1;  // the remembered page layout
 
-enum StringId { kTitle = 130, kOnlineNotice = 2045 };
+enum StringId {
+    kTitle = 130,
+    kProtocolNotOffered = 610,
+    kUnknownTitle = 612,
+    kUnknownModule = 613,
+    kOnlineNotice = 2045,
+};
 
 }  // namespace
 
@@ -82,23 +89,38 @@ int CPtpDoc::ParseStartupString(std::string_view commandLine) {
     ReadStationNames();
     m_strTitle = startup::DocumentTitle(m_szModuleName, m_strRack, m_strSlot, m_strStationPath);
 
+    if (FirstUpdate() != 0) return -1;
     if (m_pView) {
         m_pView->OnInitialUpdate(*this);
-        if (m_nStartResult == -1) return -1;
         m_pView->Activate();
     }
     return 0;
 }
 
-int CPtpDoc::ProtocolFromIdentifier(uint16_t id) const {
-    switch (id >= kIdDriverBase ? static_cast<uint16_t>(kIdDriverBase) : id) {
-    case kId3964: return kProt3964;
-    case kIdAscii: return kProtAscii;
-    case kIdRk512: return kProtRk512;
-    case kIdPrinter: return kProtPrinter;
-    case kIdDriverBase: return m_nDriverProtocol;
-    default: return m_nModuleType == kCP830 ? kProtAscii : kProt3964;
+int CPtpDoc::FirstUpdate() {
+    ProtocolChoice list = ProtocolsForOrderNumber(m_nModuleType, m_szOrderNo);
+    m_ProtocolList = std::move(list.items);
+    if (!list.matched) {
+        host::showMessage(res::text(kUnknownTitle), kUnknownModule);
+        m_nStartResult = -1;
+        return -1;
     }
+    m_nProductVersion = static_cast<unsigned>(list.productVersion);
+    const bool offered = std::any_of(m_ProtocolList.begin(), m_ProtocolList.end(),
+                                     [&](const ProtocolItem& i) { return i.code == m_nProtocol; });
+    if (!offered) {
+        host::showMessage(res::text(kTitle), kProtocolNotOffered);
+        SetHeadDefault(m_CurHead, headDefaultFor(m_nModuleType));
+        m_CurParams = m_DefParams;
+        SetModifiedFlag(true);
+        // here an identifier of no known protocol counts as 3964(R) on every module
+        m_nProtocol = ::ProtocolFromIdentifier(m_CurParams.wProtocolId, m_nDriverProtocol, kProt3964);
+    }
+    return 0;
+}
+
+int CPtpDoc::ProtocolFromIdentifier(uint16_t id) const {
+    return ::ProtocolFromIdentifier(id, m_nDriverProtocol, m_nModuleType == kCP830 ? kProtAscii : kProt3964);
 }
 
 int CPtpDoc::LoadStored() {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/app_settings.h"
+#include "document/protocol_list.h"
 #include "document/records.h"
 #include "document/transfer_file.h"
 #include "host/aut.h"
@@ -20,12 +21,12 @@
 
 class CPtpDoc;
 
-// The overview as the document sees it.
+// The overview as the document sees it: it shows what start-up found and decides nothing.
 class DocumentView {
 public:
     virtual ~DocumentView() = default;
-    // First update once the module is known; may set m_nStartResult to -1.
-    virtual void OnInitialUpdate(CPtpDoc& doc) = 0;
+    // Shows the document once start-up has identified the module and its protocol list.
+    virtual void OnInitialUpdate(const CPtpDoc& doc) = 0;
     // Brings the view's frame to the front.
     virtual void Activate() {}
 };
@@ -40,7 +41,9 @@ public:
     CPtpDoc(const CPtpDoc&) = delete;
     CPtpDoc& operator=(const CPtpDoc&) = delete;
 
-    // Parses the command line, builds defaults, loads and sets the title. 0 or -1.
+    // Parses the command line, builds defaults, loads, sets the title and runs the first
+    // update (protocol list, product version); then the attached view, if any, shows the
+    // document. 0, or -1 when the program is to end.
     int ParseStartupString(std::string_view commandLine);
 
     // Fills `rec`, m_CurHead, BlockLengths and (printer) the printer and text defaults
@@ -56,7 +59,8 @@ public:
     void SetView(DocumentView* view) { m_pView = view; }
     AppSettings& App() { return m_app; }
 
-    // The protocol code that the stored protocol identifier stands for.
+    // The protocol code that the stored protocol identifier stands for; an identifier of no
+    // known protocol gives the module's first protocol (ASCII on CP 830, else 3964(R)).
     int ProtocolFromIdentifier(uint16_t id) const;
 
     // --- loading and storing ---
@@ -109,6 +113,8 @@ public:
     std::string m_strModuleObjectName;
     int m_nStartResult = 0;
     uint16_t m_nModuleAddress = 0;
+    // The protocols the module offers, in the order the overview lists them (first update).
+    std::vector<ProtocolItem> m_ProtocolList;
 
     // --- parameter records ---
     CDbHead m_CurHead;
@@ -148,6 +154,11 @@ public:
 private:
     // Loads the stored parameters; 0 to go on.
     int LoadStored();
+    // The first update once the module is known: the protocol list and product version from
+    // the order number. An unknown order number shows 613 and sets m_nStartResult to -1; a
+    // stored protocol the module does not offer shows 610 and falls back to the default
+    // block. 0 to go on, -1 to end the start.
+    int FirstUpdate();
     void ReadStationNames();
     void TakeDefaults();
     // Decodes a stored parameter image into the records; false when its head is absent.

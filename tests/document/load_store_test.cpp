@@ -115,11 +115,13 @@ TEST_F(Store, EmptyStoredBlockLoadsDefaultsQuietlyAndIsStoredAtExit) {
 TEST_F(Store, RoundTripForEveryModuleAndProtocol) {
     struct Case { const char* model; int iface; const char* order; int protocol; };
     const Case cases[] = {
-        {"CP730", 0, "9QX4 730-1K", 1}, {"CP730", 0, "9QX4 730-1N", 2}, {"CP730", 0, "9QX4 730-1L", 4},
-        {"CP731", 0, "9QX4 731-1L", 1}, {"CP731", 0, "9QX4 731-1N", 2}, {"CP731", 0, "9QX4 731-1K", 3},
-        {"CP731", 0, "9QX4 731-1N", 4}, {"CP830", 0, "9QX4 830", 1},    {"CP830", 0, "9QX4 830", 2},
-        {"CP8311", 81, "9QX4 831-1", 1}, {"CP8311", 66, "9QX4 831-1", 2}, {"CP8312", 67, "9QX4 831-2KK02", 3},
-        {"CP8312", 66, "9QX4 831-2KK02", 4},
+        {"CP730", 0, "9QX4 730-1KM00", kProt3964},         {"CP730", 0, "9QX4 730-1NM00", kProtAscii},
+        {"CP730", 0, "9QX4 730-1LM02", kProtPrinter},      {"CP731", 0, "9QX4 731-1L", kProt3964},
+        {"CP731", 0, "9QX4 731-1N", kProtAscii},           {"CP731", 0, "9QX4 731-1K", kProtRk512},
+        {"CP731", 0, "9QX4 731-1NE02-0AB0", kProtPrinter}, {"CP830", 0, "9QX4 830", kProt3964},
+        {"CP830", 0, "9QX4 830", kProtAscii},              {"CP8311", 81, "9QX4 831-1KK02", kProt3964},
+        {"CP8311", 66, "9QX4 831-1KK02", kProtAscii},      {"CP8312", 67, "9QX4 831-2KK02", kProtRk512},
+        {"CP8312", 66, "9QX4 831-2KK02", kProtPrinter},
     };
     int n = 0;
     for (const auto& c : cases) {
@@ -186,7 +188,7 @@ TEST_F(Store, Cp831WithFirstTokenZeroUsesAFileNamedZero) {
     const fs::path cwd = fs::current_path();
     fs::current_path(dir);
     {
-        auto d = open(startup("0", "CP8311", 81, "9QX4 831-1"));
+        auto d = open(startup("0", "CP8311", 81, "9QX4 831-1KK00"));
         EXPECT_EQ(d->m_bFromProject, 1);
         ASSERT_EQ(messages.shown.size(), 1u);
         EXPECT_EQ(messages.shown[0].id, 556);  // no file yet
@@ -195,7 +197,7 @@ TEST_F(Store, Cp831WithFirstTokenZeroUsesAFileNamedZero) {
         EXPECT_TRUE(fs::exists(dir / "0"));
         EXPECT_TRUE(attribute().empty());      // the project is not written
         messages.shown.clear();
-        auto e = open(startup("0", "CP8311", 81, "9QX4 831-1"));
+        auto e = open(startup("0", "CP8311", 81, "9QX4 831-1KK00"));
         EXPECT_TRUE(messages.shown.empty());
         EXPECT_EQ(e->m_CurParams.wCharDelay, 44);
     }
@@ -314,7 +316,7 @@ TEST_F(Store, TooManyTextRecordsRefusesAndKeepsTheOldBlock) {
 
 TEST_F(Store, DataTransferFileSurvivesAFailedOrKilledStore) {
     const std::string file = (dir / "ptpsdb.sdb").string();
-    auto d = open(startup(file, "CP730", 0, "9QX4 730-1K"));
+    auto d = open(startup(file, "CP730", 0, "9QX4 730-1KM00"));
     ASSERT_EQ(d->Store(), 1);
     const auto before = readAll(file);
     ASSERT_FALSE(before.empty());
@@ -346,7 +348,7 @@ TEST_F(Store, DataTransferFileSurvivesAFailedOrKilledStore) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(readAll(file), before);
-    auto e = open(startup(file, "CP730", 0, "9QX4 730-1K"));
+    auto e = open(startup(file, "CP730", 0, "9QX4 730-1KM00"));
     EXPECT_EQ(e->m_CurParams.wCharDelay, 22);
 
     d->m_writeFailure = {};
@@ -364,8 +366,8 @@ TEST_F(Store, ShowMarksTheObjectSetForSaving) {
 
 // Damaged stored blocks never stop the program: each loads to something usable.
 TEST_F(Store, DamagedBlocksLoadWithoutHarm) {
-    auto d = open(startup("0", "CP731", 81, "9QX4 731-1N"));
-    d->m_nProtocol = 4;
+    auto d = open(startup("0", "CP731", 81, "9QX4 731-1NE02-0AB0"));
+    d->m_nProtocol = kProtPrinter;
     d->BuildDefaults(d->m_DefParams);
     d->m_CurParams = d->m_DefParams;
     d->m_bTextPresent = 1;
@@ -385,7 +387,7 @@ TEST_F(Store, DamagedBlocksLoadWithoutHarm) {
         messages.shown.clear();
         messages.answer(host::kYes);  // a driver identifier met by chance: go on with the default
         CPtpDoc e(app);
-        e.ParseStartupString(startup("0", "CP731", 81, "9QX4 731-1N"));
+        e.ParseStartupString(startup("0", "CP731", 81, "9QX4 731-1NE02-0AB0"));
         e.SetModifiedFlag(true);
         e.Store();  // whatever was read can be stored again
     }

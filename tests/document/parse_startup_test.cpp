@@ -26,10 +26,10 @@ struct ProjectFixture : ::testing::Test {
 
 struct CountingView : DocumentView {
     int updates = 0, activations = 0;
-    bool fail = false;
-    void OnInitialUpdate(CPtpDoc& doc) override {
+    size_t offered = 0;  // the protocol list as the view found it
+    void OnInitialUpdate(const CPtpDoc& doc) override {
         ++updates;
-        if (fail) doc.m_nStartResult = -1;
+        offered = doc.m_ProtocolList.size();
     }
     void Activate() override { ++activations; }
 };
@@ -49,6 +49,7 @@ TEST_F(ProjectFixture, FindsModuleStationPathAndTitle) {
     EXPECT_EQ(doc.m_nProtocol, 1);
     EXPECT_EQ(doc.m_CurParams.wCharDelay, 22);
     EXPECT_EQ(view.updates, 1);
+    EXPECT_EQ(view.offered, 3u);  // the first update ran before the view shows
     EXPECT_EQ(view.activations, 1);
     EXPECT_EQ(app.initDone, 0);
     ASSERT_EQ(messages.shown.size(), 1u);  // nothing stored yet
@@ -58,15 +59,18 @@ TEST_F(ProjectFixture, FindsModuleStationPathAndTitle) {
     EXPECT_EQ(doc.m_strPageLayout[3], "Parlino");
 }
 
-TEST_F(ProjectFixture, OnlineNoticeAndViewFailure) {
+// An order number the module's table does not know ends the start before the view shows.
+TEST_F(ProjectFixture, OnlineNoticeAndFailedFirstUpdate) {
     CPtpDoc doc(app);
     CountingView view;
-    view.fail = true;
     doc.SetView(&view);
     EXPECT_EQ(doc.ParseStartupString("0,CP730,0,0,CP 730,9QX4 730-1K,S1,0,5,1"), -1);
-    ASSERT_EQ(messages.shown.size(), 2u);
+    ASSERT_EQ(messages.shown.size(), 3u);
     EXPECT_EQ(messages.shown[0].id, 2045);
     EXPECT_EQ(messages.shown[0].title, "Punkt-zu-Punkt-Kopplung parametrieren");
+    EXPECT_EQ(messages.shown[2].id, 613);
+    EXPECT_EQ(doc.m_nStartResult, -1);
+    EXPECT_EQ(view.updates, 0);
     EXPECT_EQ(view.activations, 0);
 }
 
@@ -77,11 +81,14 @@ TEST_F(ProjectFixture, MissingObjectIsNoFailureOfStartUp) {
     EXPECT_EQ(doc.m_strStationPath, "\\");
 }
 
+// An unknown module loads nothing and, with or without a view, ends the start with 613.
 TEST_F(ProjectFixture, UnknownModuleLoadsNothing) {
     CPtpDoc doc(app);
-    EXPECT_EQ(doc.ParseStartupString("0,CP999"), 0);
-    EXPECT_EQ(doc.m_nModuleType, 0);
+    EXPECT_EQ(doc.ParseStartupString("0,CP999"), -1);
+    EXPECT_EQ(doc.m_nModuleType, kModuleUnknown);
     EXPECT_EQ(doc.m_CurParams.wProtocolId, 0);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].id, 613);
 }
 
 TEST_F(ProjectFixture, ModuleAddress) {

@@ -153,10 +153,10 @@ std::string caseName(const Case& c) {
 std::vector<Case> cases() {
     std::vector<Case> out;
     const struct { const char* model; const char* order; std::vector<int> protocols; std::vector<int> ifaces; } modules[] = {
-        {"CP730", "9QX4 730-1K", {kProt3964, kProtAscii, kProtPrinter}, {kIfRs232, kIfTty, kIfRs422}},
+        {"CP730", "9QX4 730-1KM00", {kProt3964, kProtAscii, kProtPrinter}, {kIfRs232, kIfTty, kIfRs422}},
         {"CP731", "9QX4 731-1L", {kProt3964, kProtAscii, kProtRk512, kProtPrinter}, {kIfRs232, kIfTty, kIfRs422}},
         {"CP830", "9QX4 830", {kProt3964, kProtAscii}, {kIfRs232, kIfTty, kIfRs422}},
-        {"CP8311", "9QX4 831-1", {kProt3964, kProtAscii, kProtPrinter}, {kIfHostRs232, kIfHostTty, kIfHostRs422}},
+        {"CP8311", "9QX4 831-1KK00", {kProt3964, kProtAscii, kProtPrinter}, {kIfHostRs232, kIfHostTty, kIfHostRs422}},
         {"CP8312", "9QX4 831-2KK02", {kProt3964, kProtAscii, kProtRk512, kProtPrinter}, {kIfHostRs232, kIfHostTty, kIfHostRs422}},
     };
     for (const auto& m : modules)
@@ -165,9 +165,9 @@ std::vector<Case> cases() {
     // a CP 731 of version 2 marks its head
     out.push_back({"CP731", kIfRs232, "9QX4 731-1AA02-0AE3", kProt3964});
     // printer blocks with page-layout lines, another control table and message texts
-    out.push_back({"CP730", kIfTty, "9QX4 730-1K", kProtPrinter, Case::Texts});
+    out.push_back({"CP730", kIfTty, "9QX4 730-1KM00", kProtPrinter, Case::Texts});
     out.push_back({"CP731", kIfRs422, "9QX4 731-1L", kProtPrinter, Case::Texts});
-    out.push_back({"CP8311", kIfHostTty, "9QX4 831-1", kProtPrinter, Case::Texts});
+    out.push_back({"CP8311", kIfHostTty, "9QX4 831-1KK00", kProtPrinter, Case::Texts});
     out.push_back({"CP8312", kIfHostRs422, "9QX4 831-2KK02", kProtPrinter, Case::Texts});
     // a section file that carries the three parts of a loadable driver
     out.push_back({"CP8312", kIfHostRs232, "9QX4 831-2KK02", kProt3964, Case::Drivers});

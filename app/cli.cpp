@@ -10,6 +10,7 @@
 #include "sdb/dump.h"
 #include "document/record_fields.h"
 #include "host/messages.h"
+#include "host/project.h"
 
 namespace cli {
 namespace {
@@ -176,16 +177,11 @@ int Run(const std::vector<std::string>& argsIn, std::string& out) {
     }
     host::StderrMessages messages(answer);
     host::ScopedMessageService scope(messages);
-    if (const char* project = std::getenv("QORB4_PROJECT"); project && *project) {
-        // A project that is named but cannot be opened is an error of the call, not a module without data.
-        std::string error;
-        auto opened = host::Project::open(project, false, &error);
-        if (!opened) {
-            std::fprintf(stderr, "ptpcfg: %s\n", error.c_str());
-            return kFailure;
-        }
-        host::setCurrentProject(std::move(opened));
-        host::setErrorLogPath(std::string(project) + ".errors.log");
+    // A project that is named but cannot be opened is an error of the call, not a module without data.
+    std::string error;
+    if (host::OpenProjectFromEnvironment(&error) == host::ProjectOpening::Failed) {
+        std::fprintf(stderr, "ptpcfg: %s\n", error.c_str());
+        return kFailure;
     }
 
     const std::string command = args[0];

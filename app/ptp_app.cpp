@@ -2,8 +2,11 @@
 
 #include <QString>
 
+#include <cstdio>
+
 #include "app/cli.h"
 #include "host/aut.h"
+#include "host/project.h"
 #include "resources/strings.h"
 
 namespace {
@@ -13,8 +16,13 @@ enum StringId { kStartTitle = 562, kDirectStart = 563 };
 int CPtPApp::InitInstance(const std::string& commandLine, bool embedded, host::Registry* registry,
                           const config::LibraryLoader& loadLibrary) {
     if (!host::messageServiceInstalled()) host::setMessageService(&m_messages);
-    if (const char* project = std::getenv("QORB4_PROJECT"); project && *project)
-        host::setErrorLogPath(std::string(project) + ".errors.log");
+    // A project that is named but cannot be opened ends the start: nothing could be stored.
+    std::string error;
+    if (host::OpenProjectFromEnvironment(&error) == host::ProjectOpening::Failed) {
+        std::fprintf(stderr, "vemtro_x: %s\n", error.c_str());
+        host::plainMessage(res::text(kStartTitle), error);
+        return 0;
+    }
 
     host::IniRegistry iniRegistry(cli::ExecutableFolder());
     m_config = config::Configure(registry ? *registry : iniRegistry, "vemtro_x",

@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+#include "host/messages.h"
+
 namespace host {
 namespace {
 
@@ -50,7 +52,6 @@ std::unique_ptr<Project>& current() {
     static std::unique_ptr<Project> p;
     return p;
 }
-bool g_triedEnv = false;
 
 }  // namespace
 
@@ -236,18 +237,22 @@ bool Project::save() {
     return true;
 }
 
-Project* currentProject() {
-    auto& p = current();
-    if (!p && !g_triedEnv) {
-        g_triedEnv = true;
-        if (const char* path = std::getenv("QORB4_PROJECT"); path && *path) p = Project::open(path, false);
-    }
-    return p.get();
-}
+Project* currentProject() { return current().get(); }
 
-void setCurrentProject(std::unique_ptr<Project> p) {
-    g_triedEnv = true;
-    current() = std::move(p);
+void setCurrentProject(std::unique_ptr<Project> p) { current() = std::move(p); }
+
+ProjectOpening OpenProjectFromEnvironment(std::string* error) {
+    const char* path = std::getenv("QORB4_PROJECT");
+    if (!path || !*path) return ProjectOpening::NotNamed;
+    std::string why;
+    auto opened = Project::open(path, false, &why);
+    if (!opened) {
+        if (error) *error = why;
+        return ProjectOpening::Failed;
+    }
+    setCurrentProject(std::move(opened));
+    setErrorLogPath(std::string(path) + ".errors.log");
+    return ProjectOpening::Opened;
 }
 
 }  // namespace host

@@ -74,10 +74,21 @@ private:
     std::string error_;
 };
 
-// The project the program works on: the one named by QORB4_PROJECT, opened on first use.
-// Null when there is none or it cannot be opened.
+// The project the program works on, as OpenProjectFromEnvironment or a test set it; null
+// when there is none.
 Project* currentProject();
 // Replaces the current project (tests use an in-memory one); nullptr closes it.
 void setCurrentProject(std::unique_ptr<Project> p);
+
+enum class ProjectOpening {
+    NotNamed,  // QORB4_PROJECT is unset or empty: the current project stays as it is
+    Opened,    // the named project is the current one, its error log beside it
+    Failed,    // the named project cannot be opened; nothing changed
+};
+
+// The start of both programs: opens the project that QORB4_PROJECT names, makes it the
+// current project and appends the error log to "<project>.errors.log". On Failed `error`
+// says which file and why, in the words the user is shown.
+ProjectOpening OpenProjectFromEnvironment(std::string* error = nullptr);
 
 }  // namespace host

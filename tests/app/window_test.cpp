@@ -1,5 +1,7 @@
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
@@ -9,6 +11,7 @@
 
 #include "app/ptp_app.h"
 #include "host/messages.h"
+#include "host/project.h"
 
 namespace {
 
@@ -51,6 +54,32 @@ private slots:
         QCOMPARE(messages.shown[0].id, 563);
         QCOMPARE(QString::fromStdString(messages.shown[0].title), QString("Starten von Punkt-zu-Punkt-Kopplung parametrieren"));
         app.ExitInstance();
+    }
+
+    // A named project that cannot be opened ends the start with the text ptpcfg prints, before
+    // any document exists that could be stored into nothing.
+    void projectThatCannotBeOpenedEndsTheStart() {
+        const QByteArray path = QDir::temp().filePath("ptp_window_missing.qorb").toLocal8Bit();
+        QFile::remove(QString::fromLocal8Bit(path));
+        qputenv("QORB4_PROJECT", path);
+        std::string expected;
+        QVERIFY(host::OpenProjectFromEnvironment(&expected) == host::ProjectOpening::Failed);
+        for (bool embedded : {false, true}) {
+            messages.shown.clear();
+            CPtPApp app;
+            QCOMPARE(app.InitInstance(kStartup, embedded, &registry, [](const std::string&) { return nullptr; }), 0);
+            QCOMPARE(messages.shown.size(), size_t(1));
+            QCOMPARE(messages.shown[0].id, 0);
+            QCOMPARE(QString::fromStdString(messages.shown[0].title),
+                     QString("Starten von Punkt-zu-Punkt-Kopplung parametrieren"));
+            QCOMPARE(messages.shown[0].text, expected);
+            QVERIFY(QString::fromStdString(messages.shown[0].text).startsWith("Projekt " + QString::fromLocal8Bit(path)));
+            QVERIFY(!app.m_pDoc);
+            QVERIFY(!app.m_pMainFrame);
+            app.ExitInstance();
+        }
+        qunsetenv("QORB4_PROJECT");
+        QVERIFY(host::currentProject());  // the test's in-memory project was left alone
     }
 
     void titleSaveAndCloseQuestion() {

@@ -66,7 +66,8 @@ refuse 0 byBaud=300 CDb.byBaud=600
 
 # a project that cannot be opened is reported, not taken for a module without data
 set +e; err=$(QORB4_PROJECT="$dir/none.qorb" "$ptpcfg" show "$startup" 2>&1 >/dev/null); rc=$?; set -e
-[ "$rc" -eq 1 ] && grep -q "none.qorb" <<<"$err" || { echo "missing project not reported: $rc $err"; exit 1; }
+[ "$rc" -eq 1 ] && grep -q "^ptpcfg: Projekt $dir/none.qorb kann nicht geöffnet werden: " <<<"$err" ||
+  { echo "missing project not reported: $rc $err"; exit 1; }
 
 # bad arguments are refused with a message and exit code 1
 if "$rackplan" add-module "$project" S9 --model CP731 --order x --rack 0 --slot 1 2>/dev/null; then exit 1; fi

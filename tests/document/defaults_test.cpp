@@ -3,25 +3,14 @@
 #include <cstring>
 
 #include "document/ptp_doc.h"
-#include "host/messages.h"
+#include "tests/support/module_factory.h"
 
 namespace {
 
 std::string name8(const char* p) { return std::string(p, 8); }
 
 // A document for a module, protocol and interface without parsing a string.
-struct Fixture {
-    AppSettings app;
-    host::RecordingMessages messages;
-    host::ScopedMessageService scope{messages};
-    CPtpDoc doc{app};
-    Fixture(int module, int protocol, int iface, unsigned productVersion = 0) {
-        doc.m_nModuleType = module;
-        doc.m_nProtocol = protocol;
-        doc.m_nInterfaceCode = iface;
-        doc.m_nProductVersion = productVersion;
-    }
-};
+using Fixture = support::ModuleDocument;
 
 }  // namespace
 

@@ -8,52 +8,28 @@
 
 #include "document/ptp_doc.h"
 #include "document/record_fields.h"
-#include "host/messages.h"
 #include "sdb/container.h"
+#include "tests/support/memory_project.h"
+#include "tests/support/module_factory.h"
+#include "tests/support/scratch_dir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string startup(const std::string& file, const char* model, int iface, const char* order, int online = 0) {
-    return file + "," + model + "," + std::to_string(iface) + ",1,CP," + order + ",S1,0,5," + std::to_string(online) +
-           ",0,2,1322001,1,3,1,1,1";
-}
+using support::StartupString;
 
 // A project with one module object, and a folder for data transfer files.
 struct Store : ::testing::Test {
-    host::RecordingMessages messages;
-    host::ScopedMessageService scope{messages};
+    support::MessageRecorder messages;
     AppSettings app;
-    host::ObjectHandle module = 0;
-    fs::path dir = fs::temp_directory_path() / ("ptp_store_" + std::to_string(::getpid()) + "_" +
-                                                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    support::MemoryProject project;
+    host::ObjectHandle module = project.module;
+    support::ScratchDir dir{"ptp_store"};
 
-    void SetUp() override {
-        fs::create_directories(dir);
-        auto p = host::Project::open(":memory:", true);
-        auto env = p->create({1, 1, 0, 0, 0, 0}, "P1", 0, 0);
-        p->create({kPageLayoutObjectType, 1, 0, 0, 0, 0}, "Layout", env, 0);
-        auto st = p->create({2, 1, 0, 0, 1, 1}, "S1", env, 0);
-        module = p->create({1322001, 1, 3, 1, 1, 1}, "CP", env, st);
-        host::setCurrentProject(std::move(p));
-        app.releaseVersion = "5.1.2.3";
-    }
-    void TearDown() override {
-        host::setCurrentProject(nullptr);
-        fs::remove_all(dir);
-    }
-    std::unique_ptr<CPtpDoc> open(const std::string& line) {
-        auto d = std::make_unique<CPtpDoc>(app);
-        EXPECT_EQ(d->ParseStartupString(line), 0) << line;
-        return d;
-    }
+    void SetUp() override { app.releaseVersion = "5.1.2.3"; }
+    std::unique_ptr<CPtpDoc> open(const std::string& line) { return support::OpenDocument(app, line); }
     std::vector<uint8_t> attribute() { return host::currentProject()->binary(module, kAttrParameterBlock).value_or(std::vector<uint8_t>{}); }
-    std::vector<int> shownIds() {
-        std::vector<int> ids;
-        for (const auto& m : messages.shown) ids.push_back(m.id);
-        return ids;
-    }
 };
 
 std::vector<uint8_t> readAll(const fs::path& p) {
@@ -79,8 +55,8 @@ void clearHeadTimes(std::vector<uint8_t>& container) {
 }  // namespace
 
 TEST_F(Store, NothingStoredGivesDefaultsReadErrorAndModified) {
-    auto d = open(startup("0", "CP731", 81, "9QX4 731-1L"));
-    EXPECT_EQ(shownIds(), std::vector<int>{0});
+    auto d = open(StartupString("0", "CP731", 81, "9QX4 731-1L"));
+    EXPECT_EQ(messages.ids(), std::vector<int>{0});
     EXPECT_EQ(messages.shown[0].text, "Start ohne OM: Lesefehler bei GetData730()");
     EXPECT_TRUE(d->IsModified());
     EXPECT_EQ(d->m_CurParams.wCharDelay, 22);
@@ -98,7 +74,7 @@ TEST_F(Store, EmptyStoredBlockLoadsDefaultsQuietlyAndIsStoredAtExit) {
     ASSERT_GT(size, 0);
     ASSERT_TRUE(host::currentProject()->setBinary(module, kAttrParameterBlock, container.data(), size));
 
-    auto d = open(startup("0", "CP731", 81, "9QX4 731-1L"));
+    auto d = open(StartupString("0", "CP731", 81, "9QX4 731-1L"));
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_FALSE(d->IsModified());
     EXPECT_EQ(d->m_bSaveOnExit, 1);
@@ -128,7 +104,7 @@ TEST_F(Store, RoundTripForEveryModuleAndProtocol) {
         SCOPED_TRACE(std::string(c.model) + " protocol " + std::to_string(c.protocol));
         const bool cp831 = std::string(c.model).rfind("CP831", 0) == 0;
         const std::string file = cp831 ? (dir / ("m" + std::to_string(n++) + ".sdb")).string() : "0";
-        const std::string line = startup(file, c.model, c.iface, c.order);
+        const std::string line = StartupString(file, c.model, c.iface, c.order);
 
         auto d = open(line);
         d->m_nProtocol = c.protocol;
@@ -186,9 +162,9 @@ TEST_F(Store, RoundTripForEveryModuleAndProtocol) {
 
 TEST_F(Store, Cp831WithFirstTokenZeroUsesAFileNamedZero) {
     const fs::path cwd = fs::current_path();
-    fs::current_path(dir);
+    fs::current_path(dir.path);
     {
-        auto d = open(startup("0", "CP8311", 81, "9QX4 831-1KK00"));
+        auto d = open(StartupString("0", "CP8311", 81, "9QX4 831-1KK00"));
         EXPECT_EQ(d->m_bFromProject, 1);
         ASSERT_EQ(messages.shown.size(), 1u);
         EXPECT_EQ(messages.shown[0].id, 556);  // no file yet
@@ -197,7 +173,7 @@ TEST_F(Store, Cp831WithFirstTokenZeroUsesAFileNamedZero) {
         EXPECT_TRUE(fs::exists(dir / "0"));
         EXPECT_TRUE(attribute().empty());      // the project is not written
         messages.shown.clear();
-        auto e = open(startup("0", "CP8311", 81, "9QX4 831-1KK00"));
+        auto e = open(StartupString("0", "CP8311", 81, "9QX4 831-1KK00"));
         EXPECT_TRUE(messages.shown.empty());
         EXPECT_EQ(e->m_CurParams.wCharDelay, 44);
     }
@@ -205,8 +181,8 @@ TEST_F(Store, Cp831WithFirstTokenZeroUsesAFileNamedZero) {
 }
 
 TEST_F(Store, OnlineStoresNothingAndAsksNothing) {
-    auto d = open(startup("0", "CP731", 81, "9QX4 731-1L", 1));
-    ASSERT_EQ(shownIds(), (std::vector<int>{2045, 0}));
+    auto d = open(StartupString("0", "CP731", 81, "9QX4 731-1L", 1));
+    ASSERT_EQ(messages.ids(), (std::vector<int>{2045, 0}));
     messages.shown.clear();
     d->SetModifiedFlag(true);
     EXPECT_EQ(d->Store(), 1);
@@ -216,7 +192,7 @@ TEST_F(Store, OnlineStoresNothingAndAsksNothing) {
 }
 
 TEST_F(Store, ExitQuestions) {
-    auto d = open(startup("0", "CP731", 81, "9QX4 731-1L"));
+    auto d = open(StartupString("0", "CP731", 81, "9QX4 731-1L"));
     messages.shown.clear();
     // Cancel stays, No closes without storing
     messages.answer(host::kCancel);
@@ -224,7 +200,7 @@ TEST_F(Store, ExitQuestions) {
     messages.answer(host::kNo);
     EXPECT_EQ(d->SaveModified(), 1);
     EXPECT_TRUE(attribute().empty());
-    EXPECT_EQ(shownIds(), (std::vector<int>{566, 566}));
+    EXPECT_EQ(messages.ids(), (std::vector<int>{566, 566}));
     EXPECT_EQ(messages.shown[0].title, "Beenden von Punkt-zu-Punkt-Kopplung parametrieren");
 
     // a driver loaded in this run: No is asked again with 2041
@@ -233,7 +209,7 @@ TEST_F(Store, ExitQuestions) {
     messages.answer(host::kNo);
     messages.answer(host::kYes);
     EXPECT_EQ(d->SaveModified(), 1);
-    EXPECT_EQ(shownIds(), (std::vector<int>{566, 2041}));
+    EXPECT_EQ(messages.ids(), (std::vector<int>{566, 2041}));
     EXPECT_FALSE(attribute().empty());
 
     // missing firmware: Yes keeps the program open
@@ -243,7 +219,7 @@ TEST_F(Store, ExitQuestions) {
     EXPECT_EQ(d->SaveModified(), 0);
     messages.answer(host::kNo);
     EXPECT_EQ(d->SaveModified(), 1);
-    EXPECT_EQ(shownIds(), (std::vector<int>{2032, 2032}));
+    EXPECT_EQ(messages.ids(), (std::vector<int>{2032, 2032}));
 
     // CP 731 with driver blocks and no driver on the module: a notice
     messages.shown.clear();
@@ -251,18 +227,18 @@ TEST_F(Store, ExitQuestions) {
     d->m_nDrvBlockMask = 1;
     d->m_byModuleDrvVerHi = d->m_byModuleDrvVerLo = 0;
     EXPECT_EQ(d->SaveModified(), 1);
-    EXPECT_EQ(shownIds(), std::vector<int>{2042});
+    EXPECT_EQ(messages.ids(), std::vector<int>{2042});
 }
 
 TEST_F(Store, PendingDriverAsksBeforeStoring) {
-    auto d = open(startup("0", "CP731", 81, "9QX4 731-1L"));
+    auto d = open(StartupString("0", "CP731", 81, "9QX4 731-1L"));
     messages.shown.clear();
     d->m_bDriverPending = 1;
     messages.answer(host::kYes);
     EXPECT_EQ(d->Store(), 0);
     messages.answer(host::kNo);
     EXPECT_EQ(d->Store(), 1);
-    EXPECT_EQ(shownIds(), (std::vector<int>{2044, 2044}));
+    EXPECT_EQ(messages.ids(), (std::vector<int>{2044, 2044}));
     EXPECT_TRUE(attribute().empty());  // nothing stored either way
     d->m_nProductVersion = 2;           // from product version 2 on the module takes the driver itself
     EXPECT_EQ(d->Store(), 1);
@@ -270,7 +246,7 @@ TEST_F(Store, PendingDriverAsksBeforeStoring) {
 }
 
 TEST_F(Store, StoredLoadableDriverWithoutInstalledDrivers) {
-    auto d = open(startup("0", "CP731", 81, "9QX4 731-1L"));
+    auto d = open(StartupString("0", "CP731", 81, "9QX4 731-1L"));
     std::memcpy(d->m_CurParams.achDriverName, "Y5WFPA1X", 8);
     d->m_CurParams.wProtocolId = 0x1001;
     d->SetModifiedFlag(true);
@@ -281,13 +257,13 @@ TEST_F(Store, StoredLoadableDriverWithoutInstalledDrivers) {
     messages.shown.clear();
     messages.answer(host::kNo);
     CPtpDoc e(app);
-    EXPECT_NE(e.ParseStartupString(startup("0", "CP731", 81, "9QX4 731-1L")), 0);
-    ASSERT_EQ(shownIds(), std::vector<int>{595});
+    EXPECT_NE(e.ParseStartupString(StartupString("0", "CP731", 81, "9QX4 731-1L")), 0);
+    ASSERT_EQ(messages.ids(), std::vector<int>{595});
     EXPECT_NE(messages.shown[0].text.find("\"MODBUS Master\""), std::string::npos);
 
     // Yes: the default protocol, modified
     messages.answer(host::kYes);
-    auto f = open(startup("0", "CP731", 81, "9QX4 731-1L"));
+    auto f = open(StartupString("0", "CP731", 81, "9QX4 731-1L"));
     EXPECT_EQ(f->m_CurParams.wProtocolId, 0x31);
     EXPECT_EQ(f->m_nProtocol, 1);
     EXPECT_TRUE(f->IsModified());
@@ -295,7 +271,7 @@ TEST_F(Store, StoredLoadableDriverWithoutInstalledDrivers) {
 }
 
 TEST_F(Store, TooManyTextRecordsRefusesAndKeepsTheOldBlock) {
-    auto d = open(startup("0", "CP731", 81, "9QX4 731-1L"));
+    auto d = open(StartupString("0", "CP731", 81, "9QX4 731-1L"));
     d->m_nProtocol = 4;
     d->BuildDefaults(d->m_DefParams);
     d->m_CurParams = d->m_DefParams;
@@ -316,7 +292,7 @@ TEST_F(Store, TooManyTextRecordsRefusesAndKeepsTheOldBlock) {
 
 TEST_F(Store, DataTransferFileSurvivesAFailedOrKilledStore) {
     const std::string file = (dir / "ptpsdb.sdb").string();
-    auto d = open(startup(file, "CP730", 0, "9QX4 730-1KM00"));
+    auto d = open(StartupString(file, "CP730", 0, "9QX4 730-1KM00"));
     ASSERT_EQ(d->Store(), 1);
     const auto before = readAll(file);
     ASSERT_FALSE(before.empty());
@@ -328,7 +304,7 @@ TEST_F(Store, DataTransferFileSurvivesAFailedOrKilledStore) {
         d->SetModifiedFlag(true);
         d->m_writeFailure = [stage](transfer::WriteStage s) { return s == stage; };
         EXPECT_EQ(d->Store(), 0);
-        EXPECT_EQ(shownIds(), std::vector<int>{556});
+        EXPECT_EQ(messages.ids(), std::vector<int>{556});
         EXPECT_TRUE(d->IsModified());
         EXPECT_EQ(readAll(file), before);
     }
@@ -348,7 +324,7 @@ TEST_F(Store, DataTransferFileSurvivesAFailedOrKilledStore) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(readAll(file), before);
-    auto e = open(startup(file, "CP730", 0, "9QX4 730-1KM00"));
+    auto e = open(StartupString(file, "CP730", 0, "9QX4 730-1KM00"));
     EXPECT_EQ(e->m_CurParams.wCharDelay, 22);
 
     d->m_writeFailure = {};
@@ -366,7 +342,7 @@ TEST_F(Store, ShowMarksTheObjectSetForSaving) {
 
 // Damaged stored blocks never stop the program: each loads to something usable.
 TEST_F(Store, DamagedBlocksLoadWithoutHarm) {
-    auto d = open(startup("0", "CP731", 81, "9QX4 731-1NE02-0AB0"));
+    auto d = open(StartupString("0", "CP731", 81, "9QX4 731-1NE02-0AB0"));
     d->m_nProtocol = kProtPrinter;
     d->BuildDefaults(d->m_DefParams);
     d->m_CurParams = d->m_DefParams;
@@ -387,7 +363,7 @@ TEST_F(Store, DamagedBlocksLoadWithoutHarm) {
         messages.shown.clear();
         messages.answer(host::kYes);  // a driver identifier met by chance: go on with the default
         CPtpDoc e(app);
-        e.ParseStartupString(startup("0", "CP731", 81, "9QX4 731-1NE02-0AB0"));
+        e.ParseStartupString(StartupString("0", "CP731", 81, "9QX4 731-1NE02-0AB0"));
         e.SetModifiedFlag(true);
         e.Store();  // whatever was read can be stored again
     }

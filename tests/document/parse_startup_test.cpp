@@ -1,27 +1,17 @@
 #include <gtest/gtest.h>
 
 #include "document/ptp_doc.h"
-#include "host/messages.h"
+#include "tests/support/memory_project.h"
+#include "tests/support/message_recorder.h"
 
 namespace {
 
 // An in-memory project with environment P1, station S1 and one module.
 struct ProjectFixture : ::testing::Test {
-    host::RecordingMessages messages;
-    host::ScopedMessageService scope{messages};
+    support::MessageRecorder messages;
     AppSettings app;
-    host::ObjectHandle module = 0;
-
-    void SetUp() override {
-        auto p = host::Project::open(":memory:", true);
-        ASSERT_TRUE(p);
-        auto env = p->create({1, 1, 0, 0, 0, 0}, "P1", 0, 0);
-        p->create({kPageLayoutObjectType, 1, 0, 0, 0, 0}, "Layout", env, 0);
-        auto st = p->create({2, 1, 0, 0, 1, 1}, "S1", env, 0);
-        module = p->create({1322005, 7, 3, 1, 1, 1}, "CP 731 (R0/S5)", env, st);
-        host::setCurrentProject(std::move(p));
-    }
-    void TearDown() override { host::setCurrentProject(nullptr); }
+    support::MemoryProject project{{{1322005, 7, 3, 1, 1, 1}, "CP 731 (R0/S5)"}};
+    host::ObjectHandle module = project.module;
 };
 
 struct CountingView : DocumentView {
@@ -127,8 +117,7 @@ TEST_F(ProjectFixture, ModuleAddress) {
 }
 
 TEST(NoProject, ConstructorReportsMissingObjectSet) {
-    host::RecordingMessages messages;
-    host::ScopedMessageService scope(messages);
+    support::MessageRecorder messages;
     host::setCurrentProject(nullptr);
     AppSettings app;
     CPtpDoc doc(app);

@@ -31,6 +31,24 @@ std::unique_ptr<CPtpDoc> OpenDocument(AppSettings& app, const std::string& line)
     return d;
 }
 
+DefaultSet DefaultSetFor(int moduleType, int protocol) {
+    if (moduleType == kCP730)
+        return protocol == kProt3964 ? DefaultSet::A : protocol == kProtAscii ? DefaultSet::B : DefaultSet::C;
+    if (moduleType == kCP830) return protocol == kProtAscii ? DefaultSet::I : DefaultSet::H;
+    switch (protocol) {
+    case kProt3964: return DefaultSet::D3964;
+    case kProtRk512: return DefaultSet::DRk512;
+    case kProtAscii: return DefaultSet::E;
+    default: return DefaultSet::G;
+    }
+}
+
+CDb DefaultRecord(int moduleType, int protocol) {
+    CDb db{};
+    SetDbDefaults(db, DefaultSetFor(moduleType, protocol), isCP831(moduleType));
+    return db;
+}
+
 ModuleDocument::ModuleDocument(int moduleType, int protocol, int interfaceCode, unsigned productVersion) {
     doc.m_nModuleType = moduleType;
     doc.m_nProtocol = protocol;

@@ -1,11 +1,12 @@
 #pragma once
 // Modules as the tests need them: the start-up string the launcher passes for one module, a
-// document opened from it, a document set up for a module without a string.
+// document opened from it, a module's default record, a document set up without a string.
 #include <memory>
 #include <string>
 
 #include "app/app_settings.h"
 #include "document/ptp_doc.h"
+#include "document/records.h"
 #include "host/project.h"
 #include "tests/support/message_recorder.h"
 
@@ -34,6 +35,12 @@ std::string StartupString(const std::string& file, const std::string& model, int
 
 // A document that has parsed `line`; the running test fails when the string is refused.
 std::unique_ptr<CPtpDoc> OpenDocument(AppSettings& app, const std::string& line);
+
+// The default set the selection table gives a module type and protocol: CP 730 A/B/C, CP 830
+// H/I, the others D (3964(R), RK 512), E (ASCII) and G (printer, loadable drivers).
+DefaultSet DefaultSetFor(int moduleType, int protocol);
+// The parameter record filled with that set, as a document stores it before any change.
+CDb DefaultRecord(int moduleType, int protocol);
 
 // A document for a module type, protocol and interface code, set up without a string; its
 // messages go to `messages`.

@@ -2,7 +2,8 @@
 
 #include "document/protocol_list.h"
 #include "document/ptp_doc.h"
-#include "host/messages.h"
+#include "tests/support/memory_project.h"
+#include "tests/support/message_recorder.h"
 
 namespace {
 std::vector<int> codes(const ProtocolChoice& c) {
@@ -54,8 +55,7 @@ TEST(ProtocolList, StoredIdentifier) {
     };
     for (const auto& c : cases) EXPECT_EQ(ProtocolFromIdentifier(c.id, driver, unknown), c.protocol) << c.id;
 
-    host::RecordingMessages messages;
-    host::ScopedMessageService scope(messages);
+    support::MessageRecorder messages;
     AppSettings app;
     CPtpDoc doc(app);
     doc.m_nDriverProtocol = driver;
@@ -69,16 +69,9 @@ TEST(ProtocolList, StoredIdentifier) {
 
 namespace {
 struct FirstUpdateTest : ::testing::Test {
-    host::RecordingMessages messages;
-    host::ScopedMessageService scope{messages};
+    support::MessageRecorder messages;
     AppSettings app;
-    void SetUp() override { host::setCurrentProject(host::Project::open(":memory:", true)); }
-    void TearDown() override { host::setCurrentProject(nullptr); }
-    std::vector<int> ids() {
-        std::vector<int> v;
-        for (const auto& m : messages.shown) v.push_back(m.id);
-        return v;
-    }
+    support::MemoryProject project{support::MemoryProject::Empty{}};
 };
 }  // namespace
 
@@ -129,7 +122,7 @@ TEST_F(FirstUpdateTest, StoredProtocolTheModuleDoesNotOfferFallsBack) {
     messages.shown.clear();
     CPtpDoc doc(app);
     ASSERT_EQ(doc.ParseStartupString(file + ",CP8312,66,1,CP 831,9QX4 831-2KK00"), 0);
-    EXPECT_EQ(ids(), std::vector<int>{610});
+    EXPECT_EQ(messages.ids(), std::vector<int>{610});
     EXPECT_EQ(doc.m_nProtocol, kProtRk512);  // the CP 831-2 default protocol
     EXPECT_EQ(doc.m_CurParams.wProtocolId, kIdRk512);
     EXPECT_TRUE(doc.IsModified());

@@ -7,42 +7,37 @@
 #include <QTimer>
 #include <QtTest>
 
-#include <map>
+#include <optional>
 
 #include "app/ptp_app.h"
-#include "host/messages.h"
 #include "host/project.h"
+#include "tests/support/memory_project.h"
+#include "tests/support/memory_registry.h"
+#include "tests/support/message_recorder.h"
+#include "tests/support/module_factory.h"
 
 namespace {
 
-struct EmptyRegistry : host::Registry {
-    std::optional<std::string> read(host::Hive, const std::string&, const std::string&) override { return std::nullopt; }
-    bool write(host::Hive, const std::string&, const std::string&, const std::string&) override { return true; }
-};
-
-const char* kStartup = "0,CP731,81,0,CP 731,9QX4 731-1L,S1,0,5,0,0,2,1322001,1,3,1,1,1";
+const std::string kStartup = support::StartupString({.interfaceNo = 0, .name = "CP 731"});
 
 }  // namespace
 
 class WindowTest : public QObject {
     Q_OBJECT
-    host::RecordingMessages messages;
-    EmptyRegistry registry;
+    support::MessageRecorder messages;
+    support::MemoryRegistry registry;  // empty: no host installation
+    std::optional<support::MemoryProject> project;
     host::ObjectHandle module = 0;
 
 private slots:
     void init() {
         messages.shown.clear();
         host::setMessageService(&messages);
-        auto p = host::Project::open(":memory:", true);
-        auto env = p->create({1, 1, 0, 0, 0, 0}, "P1", 0, 0);
-        p->create({kPageLayoutObjectType, 1, 0, 0, 0, 0}, "Layout", env, 0);
-        auto st = p->create({2, 1, 0, 0, 1, 1}, "S1", env, 0);
-        module = p->create({1322001, 1, 3, 1, 1, 1}, "CP 731 (R0/S5)", env, st);
-        host::setCurrentProject(std::move(p));
+        project.emplace(support::ModuleObject{{1322001, 1, 3, 1, 1, 1}, "CP 731 (R0/S5)"});
+        module = project->module;
     }
     void cleanup() {
-        host::setCurrentProject(nullptr);
+        project.reset();
         host::setMessageService(nullptr);
     }
 

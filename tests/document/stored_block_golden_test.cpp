@@ -17,10 +17,12 @@
 
 #include "app/cli.h"
 #include "document/ptp_doc.h"
-#include "host/messages.h"
 #include "sdb/container.h"
 #include "sdb/driver_image.h"
 #include "sdb/dump.h"
+#include "tests/support/memory_project.h"
+#include "tests/support/module_factory.h"
+#include "tests/support/scratch_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -99,10 +101,6 @@ std::string recordLines(CPtpDoc& d) {
         if (line.rfind("CDb", 0) == 0 || line.rfind("TextHead.", 0) == 0 || line.rfind("BlockLengths=", 0) == 0)
             out += line + "\n";
     return out;
-}
-
-std::string startup(const std::string& file, const char* model, int iface, const char* order) {
-    return file + "," + model + "," + std::to_string(iface) + ",1,CP," + order + ",S1,0,5,0,0,2,1322001,1,3,1,1,1";
 }
 
 // Driver part images as a loadable driver's files give them, with every descriptor field set.
@@ -203,25 +201,12 @@ void fillPrinter(CPtpDoc& d) {
 }
 
 struct Golden : ::testing::Test {
-    host::RecordingMessages messages;
-    host::ScopedMessageService scope{messages};
+    support::MessageRecorder messages;
     AppSettings app;
-    fs::path dir = fs::temp_directory_path() / ("ptp_golden_" + std::to_string(::getpid()));
+    support::MemoryProject project;
+    support::ScratchDir dir{"ptp_golden"};
 
-    void SetUp() override {
-        fs::create_directories(dir);
-        auto p = host::Project::open(":memory:", true);
-        auto env = p->create({1, 1, 0, 0, 0, 0}, "P1", 0, 0);
-        p->create({kPageLayoutObjectType, 1, 0, 0, 0, 0}, "Layout", env, 0);
-        auto st = p->create({2, 1, 0, 0, 1, 1}, "S1", env, 0);
-        p->create({1322001, 1, 3, 1, 1, 1}, "CP", env, st);
-        host::setCurrentProject(std::move(p));
-        app.releaseVersion = "5.1.2.3";
-    }
-    void TearDown() override {
-        host::setCurrentProject(nullptr);
-        fs::remove_all(dir);
-    }
+    void SetUp() override { app.releaseVersion = "5.1.2.3"; }
 };
 
 }  // namespace
@@ -233,7 +218,7 @@ TEST_F(Golden, StoredBlocksAndTheirListings) {
         const bool cp831 = std::string(c.model).rfind("CP831", 0) == 0;
         const std::string file = cp831 ? (dir / (name + ".sdb")).string() : "0";
         auto d = std::make_unique<CPtpDoc>(app);
-        ASSERT_EQ(d->ParseStartupString(startup(file, c.model, c.iface, c.order)), 0);
+        ASSERT_EQ(d->ParseStartupString(support::StartupString(file, c.model, c.iface, c.order)), 0);
         d->m_nProtocol = c.protocol;
         d->BuildDefaults(d->m_DefParams);
         d->m_CurParams = d->m_DefParams;

@@ -8,6 +8,8 @@
 
 #include "host/messages.h"
 #include "host/project.h"
+#include "tests/support/message_recorder.h"
+#include "tests/support/scratch_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -15,14 +17,12 @@ namespace {
 
 // QORB4_PROJECT for one test; the variable is restored afterwards.
 struct Environment : ::testing::Test {
-    fs::path dir = fs::temp_directory_path() / ("ptp_opening_" + std::to_string(::getpid()));
-    host::RecordingMessages messages;
-    host::ScopedMessageService scope{messages};
+    support::ScratchDir dir{"ptp_opening"};
+    support::MessageRecorder messages;
     std::string saved;
     bool hadValue = false;
 
     void SetUp() override {
-        fs::create_directories(dir);
         if (const char* v = std::getenv("QORB4_PROJECT")) {
             hadValue = true;
             saved = v;
@@ -33,7 +33,6 @@ struct Environment : ::testing::Test {
         else unsetenv("QORB4_PROJECT");
         host::setCurrentProject(nullptr);
         host::setErrorLogPath("");
-        fs::remove_all(dir);
     }
     static std::string read(const fs::path& p) {
         std::ifstream in(p);

@@ -4,6 +4,7 @@
 #include "document/ptp_doc.h"
 #include "tests/support/memory_project.h"
 #include "tests/support/message_recorder.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 std::vector<int> codes(const ProtocolChoice& c) {
@@ -107,7 +108,8 @@ TEST_F(FirstUpdateTest, TheDocumentKeepsTheProtocolList) {
 }
 
 TEST_F(FirstUpdateTest, StoredProtocolTheModuleDoesNotOfferFallsBack) {
-    const std::string file = ::testing::TempDir() + "/ptp_view_" + std::to_string(::getpid()) + ".sdb";
+    support::ScratchDir dir("ptp_protocols");
+    const std::string file = (dir / "cp831.sdb").string();
     const std::string line = file + ",CP8312,66,1,CP 831,9QX4 831-2KK05";
     {   // a printer block stored for a module version that offers the printer
         CPtpDoc doc(app);
@@ -126,5 +128,4 @@ TEST_F(FirstUpdateTest, StoredProtocolTheModuleDoesNotOfferFallsBack) {
     EXPECT_EQ(doc.m_nProtocol, kProtRk512);  // the CP 831-2 default protocol
     EXPECT_EQ(doc.m_CurParams.wProtocolId, kIdRk512);
     EXPECT_TRUE(doc.IsModified());
-    std::remove(file.c_str());
 }

@@ -1,21 +1,34 @@
-# The two kinds of target and the line between them.
+# The kinds of target, the line between them and the folders that hold them.
 #
 #   ptp_core_library(NAME [SHARED] sources...)   plain C++: document, byte forms, rules, host, ...
 #   ptp_core_program(NAME sources...)            a program on the core alone (ptpcfg, y5mklink, ...)
 #   ptp_ui_library(NAME sources...)              Qt Widgets faces of the core
 #   ptp_ui_program(NAME sources...)              the window program
+#   ptp_add_folders(dir...)                      add_subdirectory for each; a missing one is an error
+#   ptp_check_boundary()                         at the end of the top CMakeLists
 #
-# Moc stays a target's own choice (AUTOMOC only where there are Qt objects).
 # Every target gets the source root as its own include path: sources include headers as
-# "folder/file.h". A core target may link core targets, SQLite, the system's libraries and
-# Qt6::Core (the host registry reads its INI files through QSettings); never Qt Widgets, Qt Gui
-# or a ui target. ptp_check_boundary() walks the links of every core target and stops the
-# configuration at the first one that reaches the window system.
+# "folder/file.h". Moc stays a target's own choice (AUTOMOC only where there are Qt objects).
+#
+# A core target may link core targets, SQLite, the system's libraries and Qt6::Core (the host
+# registry reads its INI files through QSettings); never Qt Widgets, Qt Gui or a ui target.
+# ptp_check_boundary() walks the links of every core target and stops the configuration,
+# naming each core target that reaches the window system and the chain it reaches it by.
 
 include_guard(GLOBAL)
 
 set(PTP_BOUNDARY_FORBIDDEN Qt6::Widgets Qt6::Gui Qt6::PrintSupport Qt6::OpenGLWidgets
     CACHE INTERNAL "Targets a Qt-free target must not reach")
+
+# Adds each named folder; a folder without its CMakeLists.txt is a mistake, not an empty folder.
+function(ptp_add_folders)
+  foreach(dir IN LISTS ARGN)
+    if(NOT EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+      message(FATAL_ERROR "${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt is missing")
+    endif()
+    add_subdirectory(${dir})
+  endforeach()
+endfunction()
 
 function(_ptp_declare name kind)
   set_target_properties(${name} PROPERTIES PTP_KIND ${kind})

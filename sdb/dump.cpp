@@ -60,9 +60,9 @@ const char* moduleName(int module) {
 
 int moduleFromBlockType(uint16_t type) {
     switch (type) {
-    case 7361: return kCP730;
-    case 7363: return kCP731;
-    case 7304: return kCP830;
+    case kBlockTypeCP730: return kCP730;
+    case kBlockTypeCP731: return kCP731;
+    case kBlockTypeCP830: return kCP830;
     default: return kModuleUnknown;
     }
 }

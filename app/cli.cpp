@@ -1,13 +1,19 @@
 #include "app/cli.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
 
 #include "app/configuration.h"
 #include "document/ptp_doc.h"
 #include "pages/apply_values.h"
 #include "sdb/dump.h"
+#include "view/protocol_sheet.h"
 #include "document/record_fields.h"
 #include "host/messages.h"
 #include "host/project.h"
@@ -18,12 +24,51 @@ namespace {
 const char* kUsage =
     "Aufruf: ptpcfg [--yes|--no] BEFEHL ...\n"
     "  show STARTUP                 Start und Laden wie im Programm, dann alle Felder als name=wert\n"
+    "  show --pages STARTUP         die Seiten des Protokolldialogs mit ihren Werten, so wie set sie nimmt\n"
     "  set STARTUP [NAME=WERT ...]  Werte wie auf den Seiten übernehmen, prüfen und speichern\n"
-    "                               (ohne Werte: das Geladene speichern)\n"
+    "      [--file DATEI|-]         (Werte auch zeilenweise aus einer Datei; ohne Werte: das Geladene speichern)\n"
     "  sdb DATEI                    eine Datenübergabedatei entschlüsseln und ausgeben\n"
+    "  help [BEFEHL]                diese Übersicht oder die Beschreibung eines Befehls\n"
     "  --help                       diese Übersicht\n"
     "STARTUP ist die Start-Parameterzeichenkette (durch Kommas getrennt), wie rackplan startup-string sie ausgibt.\n"
-    "Das Projekt ist das in QORB4_PROJECT genannte. Exit-Codes: 0 erledigt, 2 abgelehnt, 1 anderer Fehler.\n";
+    "Das Projekt ist das in QORB4_PROJECT genannte. Fragen beantwortet --yes oder --no (sonst die Antwort,\n"
+    "die nichts ändert). Exit-Codes: 0 erledigt, 2 abgelehnt, 1 anderer Fehler.\n";
+
+struct CommandHelp {
+    const char* name;
+    const char* text;
+};
+
+const CommandHelp kCommandHelp[] = {
+    {"show",
+     "ptpcfg show STARTUP\n"
+     "  Startet wie das Programm mit der Start-Parameterzeichenkette STARTUP, lädt die gespeicherten Parameter\n"
+     "  des Moduls und gibt die Kennung, jedes Feld des Protokoll-, Drucker- und Kopfsatzes, die Blocklängen und\n"
+     "  den Zustand des Text-SDB aus, eine Zeile name=wert je Feld.\n"
+     "ptpcfg show --pages STARTUP\n"
+     "  Gibt die Seiten des Protokolldialogs des Moduls aus: je Seite eine Kommentarzeile \"# ...\", dann jedes\n"
+     "  Feld als NAME=WERT in den Einheiten der Seite (Zeiten in ms, Baudrate in Bit/s, Listen mit ihrem Text,\n"
+     "  Zeichen hexadezimal). Die Ausgabe kann unverändert an \"ptpcfg set STARTUP --file DATEI\" gegeben werden\n"
+     "  und speichert dann denselben Block.\n"},
+    {"set",
+     "ptpcfg set STARTUP [NAME=WERT ...] [--file DATEI|-]\n"
+     "  Lädt die Parameter des Moduls, öffnet dessen Protokolldialog und übernimmt jeden Wert so, wie die Seite,\n"
+     "  die ihn hat, ihn nimmt: Seite für Seite in der Reihenfolge der Seiten, auf einer Seite die Auswahlfelder\n"
+     "  vor den Werten, die von ihnen abhängen, gleich in welcher Reihenfolge die Werte angegeben sind. Dann\n"
+     "  laufen die Prüfungen der Seiten und des Dialogs wie bei OK, und das Ergebnis wird gespeichert\n"
+     "  (\"Speichern\"). Namen sind die Feldnamen des Protokollsatzes (mit oder ohne \"CDb.\"), beim Drucker auch\n"
+     "  CDbdr.byLeftMargin, CDbdr.byLinesPerPage und CDbdr.byLineEnd; \"ptpcfg show --pages\" zeigt sie alle.\n"
+     "  --file liest weitere NAME=WERT-Zeilen aus einer Datei (\"-\": Standardeingabe); Leerzeilen und Zeilen mit\n"
+     "  \"#\" am Anfang zählen nicht. Ein abgelehnter Wert gibt seine Meldung aus, endet mit 2 und speichert nichts.\n"
+     "  Ein doppelt angegebener oder unbekannter Name wird abgelehnt. Ohne Werte wird das Geladene gespeichert.\n"},
+    {"sdb",
+     "ptpcfg sdb DATEI\n"
+     "  Entschlüsselt eine Datenübergabedatei (Datensatz-Container oder Abschnittsdatei) und gibt Verzeichnis,\n"
+     "  Blockköpfe, Offset-Tabellen, Teilblocklängen, die Felder der Sätze und die Texte aus.\n"},
+    {"help",
+     "ptpcfg help [BEFEHL]\n"
+     "  Ohne BEFEHL die Übersicht aller Befehle, sonst die Beschreibung des Befehls.\n"},
+};
 
 template <typename T>
 void line(std::string& out, const char* name, const T& value) {
@@ -95,23 +140,78 @@ AppSettings configure() {
     return config::Configure(registry, "vemtro_x", nullptr).settings;
 }
 
-int runShow(const std::vector<std::string>& a, std::string& out) {
+int runShow(const std::vector<std::string>& argsIn, std::string& out) {
+    std::vector<std::string> a = argsIn;
+    const bool pages = !a.empty() && a[0] == "--pages";
+    if (pages) a.erase(a.begin());
     if (a.size() != 1) {
-        std::fputs("ptpcfg show: genau eine Start-Parameterzeichenkette erwartet\n", stderr);
+        std::fputs("ptpcfg show: genau eine Start-Parameterzeichenkette erwartet (ptpcfg help show)\n", stderr);
         return kFailure;
     }
     AppSettings app = configure();
     CPtpDoc doc(app);
     if (!start(doc, a[0])) return kFailure;
-    out += ShowDocument(doc);
+    if (!pages) {
+        out += ShowDocument(doc);
+        return kDone;
+    }
+    auto sheet = OpenProtocolSheet(doc);
+    if (!sheet) {
+        std::fputs("ptpcfg show --pages: für dieses Modul und Protokoll gibt es keine Parameterseiten\n", stderr);
+        return kFailure;
+    }
+    for (const auto& notice : sheet->openingNotices())
+        std::fprintf(stderr, "%d: %s\n", notice.messageId, rules::messageText(notice).c_str());
+    out += rules::describePages(*sheet, doc.m_nProtocol == kProtPrinter ? &doc.m_CurPrinter : nullptr);
     return kDone;
+}
+
+// NAME=VALUE arguments and the lines of --file, in the order given.
+bool readValues(const std::vector<std::string>& a, std::vector<rules::NameValue>& values) {
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i] == "--file") {
+            if (i + 1 >= a.size()) {
+                std::fputs("ptpcfg set: --file ohne Datei\n", stderr);
+                return false;
+            }
+            const std::string& file = a[++i];
+            std::string text;
+            if (file == "-") {
+                text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+            } else {
+                std::ifstream in(file, std::ios::binary);
+                if (!in) {
+                    std::fprintf(stderr, "ptpcfg set: die Datei %s kann nicht gelesen werden: %s\n", file.c_str(),
+                                 std::strerror(errno));
+                    return false;
+                }
+                text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+            }
+            const rules::ParsedLines lines = rules::parseLines(text);
+            if (lines.badLine) {
+                std::fprintf(stderr, "ptpcfg set: %s, Zeile %d ist keine Angabe NAME=WERT\n", file.c_str(), lines.badLine);
+                return false;
+            }
+            values.insert(values.end(), lines.values.begin(), lines.values.end());
+            continue;
+        }
+        auto nv = rules::parseAssignment(a[i]);
+        if (!nv) {
+            std::fprintf(stderr, "ptpcfg set: \"%s\" ist keine Angabe NAME=WERT (ptpcfg help set)\n", a[i].c_str());
+            return false;
+        }
+        values.push_back(*nv);
+    }
+    return true;
 }
 
 int runSet(const std::vector<std::string>& a, std::string& out) {
     if (a.empty()) {
-        std::fputs("ptpcfg set: Start-Parameterzeichenkette erwartet\n", stderr);
+        std::fputs("ptpcfg set: Start-Parameterzeichenkette erwartet (ptpcfg help set)\n", stderr);
         return kFailure;
     }
+    std::vector<rules::NameValue> values;
+    if (!readValues(std::vector<std::string>(a.begin() + 1, a.end()), values)) return kFailure;
     AppSettings app = configure();
     CPtpDoc doc(app);
     if (!start(doc, a[0])) return kFailure;
@@ -119,23 +219,12 @@ int runSet(const std::vector<std::string>& a, std::string& out) {
         std::fputs("ptpcfg set: online wird nichts gespeichert\n", stderr);
         return kRefused;
     }
-    std::vector<rules::NameValue> values;
-    for (auto it = a.begin() + 1; it != a.end(); ++it) {
-        auto nv = rules::parseAssignment(*it);
-        if (!nv) {
-            std::fprintf(stderr, "ptpcfg set: \"%s\" ist keine Angabe NAME=WERT\n", it->c_str());
-            return kFailure;
-        }
-        values.push_back(*nv);
-    }
     if (!values.empty()) {
-        const rules::CheckContext ctx = rules::makeCheckContext(doc.m_nModuleType, doc.m_nInterfaceCode,
-                                                                doc.m_nProductVersion, doc.m_bExtendedModule,
-                                                                app.hostNewFeatures != 0, doc.m_bOnline != 0);
-        const rules::ApplyResult r = rules::applyValues(ctx, doc.m_nProtocol, doc.m_CurParams, doc.m_CurPrinter, values);
+        const rules::ApplyResult r = rules::applyValues(SheetContextFor(doc), doc.m_CurParams, doc.m_CurPrinter, values);
         for (const auto& notice : r.notices) std::fprintf(stderr, "%d: %s\n", notice.messageId, rules::messageText(notice).c_str());
         if (!r.ok) {
             std::fprintf(stderr, "%d: %s\n", r.refusal.messageId, r.text.c_str());
+            if (!r.correction.empty()) std::fprintf(stderr, "ptpcfg set: %s\n", r.correction.c_str());
             return kRefused;
         }
         doc.m_CurParams = r.db;
@@ -145,6 +234,20 @@ int runSet(const std::vector<std::string>& a, std::string& out) {
     if (doc.Store() != 1) return kFailure;
     out += "gespeichert\n";
     return kDone;
+}
+
+int runHelp(const std::vector<std::string>& a, std::string& out) {
+    if (a.empty()) {
+        out += kUsage;
+        return kDone;
+    }
+    for (const auto& h : kCommandHelp)
+        if (a[0] == h.name) {
+            out += h.text;
+            return kDone;
+        }
+    std::fprintf(stderr, "ptpcfg help: unbekannter Befehl \"%s\"\n%s", a[0].c_str(), kUsage);
+    return kFailure;
 }
 
 int runSdb(const std::vector<std::string>& a, std::string& out) {
@@ -175,6 +278,11 @@ int Run(const std::vector<std::string>& argsIn, std::string& out) {
         out += kUsage;
         return args.empty() ? kFailure : kDone;
     }
+    const std::string command = args[0];
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (command == "help") return runHelp(rest, out);
+    if (rest.size() == 1 && (rest[0] == "--help" || rest[0] == "-h")) return runHelp({command}, out);
+
     host::StderrMessages messages(answer);
     host::ScopedMessageService scope(messages);
     // A project that is named but cannot be opened is an error of the call, not a module without data.
@@ -184,8 +292,6 @@ int Run(const std::vector<std::string>& argsIn, std::string& out) {
         return kFailure;
     }
 
-    const std::string command = args[0];
-    const std::vector<std::string> rest(args.begin() + 1, args.end());
     if (command == "show") return runShow(rest, out);
     if (command == "set") return runSet(rest, out);
     if (command == "sdb") return runSdb(rest, out);

@@ -58,6 +58,7 @@ public:
     const std::string& GetTitle() const { return m_strTitle; }
     void SetView(DocumentView* view) { m_pView = view; }
     AppSettings& App() { return m_app; }
+    const AppSettings& App() const { return m_app; }
 
     // The protocol code that the stored protocol identifier stands for; an identifier of no
     // known protocol gives the module's first protocol (ASCII on CP 830, else 3964(R)).

@@ -10,6 +10,7 @@
 #include "document/records.h"
 #include "pages/apply_values.h"
 #include "pages/sheet_model.h"
+#include "tests/support/module_factory.h"
 
 using namespace rules;
 
@@ -23,22 +24,7 @@ struct Module {
     int ext = 0;
 };
 
-DefaultSet defaultSet(int type, int protocol) {
-    if (type == kCP730) return protocol == kProt3964 ? DefaultSet::A : protocol == kProtAscii ? DefaultSet::B : DefaultSet::C;
-    if (type == kCP830) return protocol == kProt3964 ? DefaultSet::H : DefaultSet::I;
-    switch (protocol) {
-    case kProt3964: return DefaultSet::D3964;
-    case kProtRk512: return DefaultSet::DRk512;
-    case kProtAscii: return DefaultSet::E;
-    default: return DefaultSet::G;
-    }
-}
-
-CDb stored(const Module& m) {
-    CDb db{};
-    SetDbDefaults(db, defaultSet(m.type, m.protocol), isCP831(m.type));
-    return db;
-}
+CDb stored(const Module& m) { return support::DefaultRecord(m.type, m.protocol); }
 
 SheetContext context(const Module& m, bool readOnly = false) {
     SheetContext s;

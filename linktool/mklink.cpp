@@ -12,9 +12,15 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <initializer_list>
+#include <iostream>
 #include <string_view>
 #include <system_error>
+
+#ifndef PTP_VERSION
+#error "PTP_VERSION (the project's version) has to be defined by the build"
+#endif
 
 namespace mklink {
 namespace {
@@ -113,14 +119,22 @@ bool isFolder(const std::string& path) {
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// Why `path` is not a folder, in the system's words; empty when it is one.
+std::string whyNotFolder(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return std::strerror(errno);
+    if (!S_ISDIR(st.st_mode)) return std::strerror(ENOTDIR);
+    return {};
+}
+
 bool exists(const std::string& path) {
     struct stat st;
     return ::lstat(path.c_str(), &st) == 0;
 }
 
-// mkdir -p. Folders this creates get mode 0755 regardless of the umask when `fixedMode` is set:
-// the chain above the data folder has to be traversable by the users who get access to it.
-bool makeFolders(const std::string& path, bool fixedMode) {
+// mkdir -p. Folders this creates get mode 0755 regardless of the umask: the chain above the data
+// folder has to be traversable by the users who get access to it.
+bool makeFolders(const std::string& path) {
     if (path.empty()) return false;
     size_t pos = 0;
     while (pos != std::string::npos) {
@@ -132,7 +146,7 @@ bool makeFolders(const std::string& path, bool fixedMode) {
             if (errno != EEXIST || !isFolder(part)) return false;
             continue;
         }
-        if (fixedMode) ::chmod(part.c_str(), 0755);
+        ::chmod(part.c_str(), 0755);
     }
     return isFolder(path);
 }
@@ -316,7 +330,7 @@ bool isSameOrBelow(int fd, dev_t dev, ino_t ino) {
 
 bool copyFolderContents(const std::string& from, const std::string& to) {
     Fd src(::open(from.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (!src.valid() || !makeFolders(to, true)) return false;
+    if (!src.valid() || !makeFolders(to)) return false;
     Fd dst(::open(to.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     struct stat sst;
     if (!dst.valid() || ::fstat(src.get(), &sst) != 0) return false;
@@ -338,6 +352,42 @@ bool renameToBackup(const std::string& folder, std::string& used) {
         return ::rename(folder.c_str(), used.c_str()) == 0;
     }
     return false;
+}
+
+// ---- command line ------------------------------------------------------------------------------
+
+struct CommandLine {
+    enum class Action { Run, Help, Version, NoArgument, UnknownOption };
+    Action action = Action::NoArgument;
+    std::string linkFolder, logFile;  // for Run, trimmed
+    std::string option;               // for UnknownOption, as given
+};
+
+// An argument starting with "-" is an option wherever it stands, and the first option decides; so
+// "--help" can never become a folder, and an option the tool does not know stops everything.
+CommandLine parseCommandLine(const std::vector<std::string>& args) {
+    CommandLine cl;
+    std::vector<std::string> positional;
+    for (const std::string& arg : args) {
+        const std::string a = trimBlanks(arg);
+        if (a.empty() || a.front() != '-') {
+            positional.push_back(a);
+            continue;
+        }
+        if (a == "-h" || a == "--help") cl.action = CommandLine::Action::Help;
+        else if (a == "--version") cl.action = CommandLine::Action::Version;
+        else {
+            cl.action = CommandLine::Action::UnknownOption;
+            cl.option = arg;
+        }
+        return cl;
+    }
+    if (positional.empty()) return cl;
+    cl.action = CommandLine::Action::Run;
+    cl.linkFolder = positional[0];
+    // Further arguments have never meant anything; they stay ignored.
+    if (positional.size() > 1) cl.logFile = positional[1];
+    return cl;
 }
 
 // ---- access ------------------------------------------------------------------------------------
@@ -446,7 +496,47 @@ Environment::Environment()
           if (!v) return std::nullopt;
           return std::string(v);
       }),
-      osMajorVersion([] { return kSupportedMajorVersion; }) {}
+      osMajorVersion([] { return kSupportedMajorVersion; }),
+      out(&std::cout),
+      err(&std::cerr) {}
+
+std::string usage() {
+    return std::string(
+               "Aufruf: y5mklink LINKORDNER [PROTOKOLLDATEI]\n"
+               "        y5mklink -h | --help | --version\n"
+               "\n"
+               "Verlegt den Datenordner \"") + kDataFolderName + "\" des Parametrierprogramms aus LINKORDNER in den\n"
+           "gemeinsamen Anwendungsdatenordner: kopiert seinen Inhalt nach\n"
+           "  <PROGRAMDATA>/" + kCommonSubPath + "/" + kDataFolderName + "\n"
+           "(belegte Namen bekommen _1, _2, ...; nichts wird überschrieben), benennt den alten Ordner in\n"
+           + kDataFolderName + "_backup (oder " + kDataFolderName + "_backup_1, _2, ...) um, legt an seiner Stelle den symbolischen Link\n"
+           "LINKORDNER/" + kDataFolderName + " auf den neuen Ordner an und gibt der Gruppe \"" + kUsersGroup + "\" Änderungsrechte\n"
+           "(ACL: lesen, schreiben, Ordner öffnen; vererbt an alles, was darin entsteht). Ein weiterer Lauf\n"
+           "findet den Link und lässt ihn stehen. Scheitert das Kopieren, bleibt der alte Ordner in Gebrauch.\n"
+           "\n"
+           "Argumente (umgebende Leerzeichen zählen nicht):\n"
+           "  LINKORDNER      der Ordner, in dem der Link entsteht; er muss bestehen. Ein relativer Pfad\n"
+           "                  gilt vom aktuellen Ordner aus; ein Name, der mit \"-\" beginnt, wird als\n"
+           "                  ./-name angegeben, denn alles mit \"-\" am Anfang ist eine Option.\n"
+           "  PROTOKOLLDATEI  Protokoll jedes Schritts mit \"ok\" oder \"failure\"; die Datei wird angelegt\n"
+           "                  oder fortgeschrieben. Ohne sie läuft das Programm ohne jede Ausgabe.\n"
+           "  -h, --help      diese Übersicht; ändert nichts\n"
+           "  --version       Programmname und Version; ändert nichts\n"
+           "\n"
+           "Umgebung:\n"
+           "  " + kCommonFolderVariable + "     der gemeinsame Anwendungsdatenordner, ein absoluter Pfad auf einen\n"
+           "                  bestehenden Ordner; nicht gesetzt oder leer: " + kDefaultCommonFolder + "\n"
+           "\n"
+           "Exit-Codes (in Klammern der Exit-Status, wie die Shell ihn zeigt):\n"
+           "   0 (0)    erledigt, auch wenn der Link schon bestand\n"
+           "  -1 (255)  kein Argument oder eine unbekannte Option\n"
+           "  -2 (254)  der gemeinsame Anwendungsdatenordner ist nicht bestimmbar\n"
+           "  -3 (253)  der Link ist nicht angelegt (auch wenn das Kopieren scheiterte)\n"
+           "  -4 (252)  der Wechsel in den Linkordner scheiterte (ohne Protokolldatei auch: der\n"
+           "            Linkordner fehlt) oder die Änderungsrechte sind nicht vergeben\n"
+           "  -5 (251)  der Linkordner fehlt (nur mit Protokolldatei)\n"
+           "  -6 (250)  das Betriebssystem wird nicht unterstützt\n";
+}
 
 std::optional<std::string> commonAppDataFolder(const Environment& env) {
     std::string folder = kDefaultCommonFolder;
@@ -463,22 +553,37 @@ std::string permissionCommand(const std::string& target, const std::string& grou
 }
 
 int run(const std::vector<std::string>& args, const Environment& env) {
-    if (args.empty()) return kNoArgument;
+    const CommandLine cl = parseCommandLine(args);
+    switch (cl.action) {
+    case CommandLine::Action::Help:
+        if (env.out) *env.out << usage() << std::flush;
+        return kDone;
+    case CommandLine::Action::Version:
+        if (env.out) *env.out << "y5mklink " PTP_VERSION "\n" << std::flush;
+        return kDone;
+    case CommandLine::Action::UnknownOption:
+        if (env.err) *env.err << "y5mklink: unbekannte Option \"" << cl.option << "\"\n\n" << usage() << std::flush;
+        return kBadCommandLine;
+    case CommandLine::Action::NoArgument:
+        if (env.err) *env.err << usage() << std::flush;
+        return kBadCommandLine;
+    case CommandLine::Action::Run:
+        break;
+    }
     if (!env.osMajorVersion || env.osMajorVersion() != kSupportedMajorVersion) return kUnsupportedSystem;
 
-    const std::string linkFolder = trimBlanks(args[0]);
-    Log log(args.size() > 1 ? trimBlanks(args[1]) : std::string());
+    const std::string& linkFolder = cl.linkFolder;
+    Log log(cl.logFile);
     log.line({kBeginLine});
 
     // Remembered before anything moves, so that relative paths mean what the caller meant.
     const std::string startFolder = currentFolder();
 
-    if (!isFolder(linkFolder)) {
-        const bool made = makeFolders(linkFolder, false);
-        if (log.isOpen()) {
-            log.line({"\r\n\r\nCREATE DIRECTORY:  ", linkFolder, "     RESULT = ", result(made)});
-            if (!made) return kLinkFolderNotCreated;
-        }
+    // A link folder is named, not made: a mistyped one would otherwise get a link and a data
+    // folder with granted rights somewhere nobody looks.
+    if (const std::string why = whyNotFolder(linkFolder); !why.empty()) {
+        log.line({"\r\n\r\nLINK DIRECTORY NOT FOUND:  ", linkFolder, "     RESULT = failure (", why, ")"});
+        return log.isOpen() ? kLinkFolderMissing : kChangeDirOrGrantFailed;
     }
 
     const auto common = commonAppDataFolder(env);
@@ -498,7 +603,7 @@ int run(const std::vector<std::string>& args, const Environment& env) {
     log.line({"\r\n\r\nCHANGE DIRECTORY TO:  ", linkFolder, "     RESULT = ", result(inLinkFolder)});
     if (!inLinkFolder) return kChangeDirOrGrantFailed;
 
-    makeFolders(target, true);
+    makeFolders(target);
 
     struct stat st;
     const bool present = ::lstat(link.c_str(), &st) == 0;

@@ -3,6 +3,12 @@
 // the local users group change access to the new folder. Every step goes into a log.
 //
 // Command line: LINK_FOLDER [LOG_FILE]  (both trimmed of surrounding blanks)
+//               -h | --help | --version
+// An argument that starts with "-" is always an option, never a folder (a folder of such a name is
+// given as ./-name); the first option decides: -h and --help print the usage on standard output,
+// --version the program name and version, anything else is refused with the usage on standard
+// error. None of them touches a folder. Without any argument the usage goes to standard error.
+// The link folder has to exist: a missing one is refused before anything is created or granted.
 //
 // On this platform:
 //   - the common application-data folder is $PROGRAMDATA when set and non-empty, else /var/lib;
@@ -28,6 +34,7 @@
 #include <sys/types.h>
 
 #include <functional>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,11 +43,14 @@ namespace mklink {
 
 // Exit codes, as the installation reads them (the process exit status is their low byte).
 inline constexpr int kDone = 0;
-inline constexpr int kNoArgument = -1;
+// No argument, or an option the tool does not know: the command line names nothing to run.
+inline constexpr int kBadCommandLine = -1;
 inline constexpr int kNoCommonFolder = -2;
 inline constexpr int kLinkFailed = -3;
 inline constexpr int kChangeDirOrGrantFailed = -4;
-inline constexpr int kLinkFolderNotCreated = -5;
+// The link folder does not exist; reported so only while a log is written, without a log the
+// same case ends as kChangeDirOrGrantFailed.
+inline constexpr int kLinkFolderMissing = -5;
 inline constexpr int kUnsupportedSystem = -6;
 
 inline constexpr const char* kDataFolderName = "Vemtro";
@@ -66,12 +76,18 @@ struct Environment {
     std::function<int()> osMajorVersion;
     std::string usersGroup = kUsersGroup;
     GrantFn grant = grantChangeAccess;
+    // Where the usage and the version go; the run itself writes only its log.
+    std::ostream* out;
+    std::ostream* err;
 
     Environment();
 };
 
 // args are the command-line arguments without the program name. Returns the exit code.
 int run(const std::vector<std::string>& args, const Environment& env = Environment());
+
+// The text -h and --help print: what the tool does, its arguments, environment, log and exit codes.
+std::string usage();
 
 // The common application-data folder, or nothing when it cannot be determined.
 std::optional<std::string> commonAppDataFolder(const Environment& env);

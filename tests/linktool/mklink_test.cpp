@@ -106,6 +106,37 @@ int runProgram(const std::vector<std::string>& argv, const std::map<std::string,
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+struct ProgramRun {
+    int status = -1;
+    std::string out, err;
+};
+
+// Runs the tool itself in `folder` with PROGRAMDATA as given (unset when empty), standard output and
+// error caught in files below `captureFolder`.
+ProgramRun runTool(const std::vector<std::string>& args, const std::string& folder,
+                   const std::string& programData, const std::string& captureFolder) {
+    const std::string outFile = captureFolder + "/stdout", errFile = captureFolder + "/stderr";
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 || ::chdir(folder.c_str()) != 0) ::_exit(127);
+        if (programData.empty()) ::unsetenv("PROGRAMDATA");
+        else ::setenv("PROGRAMDATA", programData.c_str(), 1);
+        std::vector<char*> argv{const_cast<char*>(Y5MKLINK_PROGRAM)};
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ProgramRun r;
+    int status = 0;
+    if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) r.status = WEXITSTATUS(status);
+    r.out = readFile(outFile);
+    r.err = readFile(errFile);
+    return r;
+}
+
 const std::string kBegin = "\r\n\r\n---------------- BEGIN SETTING SYMBOLIC LINK ----------------";
 const std::string kEnd = "\r\n\r\n---------------- END SETTING SYMBOLIC LINK ------------------";
 
@@ -168,6 +199,10 @@ protected:
         };
         // Without ACLs on this file system the grant cannot be shown; the rest of the run can.
         if (!realGrant_) s.env.grant = [](const std::string&, gid_t) { return true; };
+        out_.str("");
+        err_.str("");
+        s.env.out = &out_;
+        s.env.err = &err_;
         return s;
     }
 
@@ -179,9 +214,23 @@ protected:
         return code;
     }
 
+    // Where a run must not reach: the tree and the ACLs of the scenario's folders.
+    static std::string untouched(const Scenario& s) {
+        std::string state;
+        for (const auto& [path, what] : tree(s.root)) {
+            state += path + "=" + what + ";";
+            if (what == "dir" || what.rfind("file:", 0) == 0) {
+                state += aclText(s.root + "/" + path, ACL_TYPE_ACCESS) + ";";
+                if (what == "dir") state += aclText(s.root + "/" + path, ACL_TYPE_DEFAULT) + ";";
+            }
+        }
+        return state + aclText(s.root, ACL_TYPE_ACCESS) + aclText(s.root, ACL_TYPE_DEFAULT);
+    }
+
     std::string root_;
     fs::path startFolder_;
     bool realGrant_ = false;
+    std::ostringstream out_, err_;
 };
 
 // ---- runs --------------------------------------------------------------------------------------
@@ -200,20 +249,21 @@ TEST_F(LinktoolTest, LogLinesAndExitCodes) {
         {"old folder moved",
          [](Scenario& s) { writeFile(s.link + "/a.txt", "old"); }, 0, 0,
          [](const Scenario& s) { return s.linkedLog(s.moveLines(s.backup()), "ok"); }},
-        {"link folder created",
-         [](Scenario&) {}, 0, 0,
+        {"link folder missing",
+         [](Scenario&) {}, -5, -4,
          [](const Scenario& s) {
-             return kBegin + "\r\n\r\nCREATE DIRECTORY:  " + s.linkFolder + "     RESULT = ok" +
-                    s.linkedLog("", "ok").substr(kBegin.size());
+             return kBegin + "\r\n\r\nLINK DIRECTORY NOT FOUND:  " + s.linkFolder +
+                    "     RESULT = failure (No such file or directory)";
          }},
-        {"link folder cannot be made",
+        {"link folder below a plain file",
          [](Scenario& s) {
              writeFile(s.root + "/plainfile", "x");
              s.linkFolder = s.root + "/plainfile/install";
          },
          -5, -4,
          [](const Scenario& s) {
-             return kBegin + "\r\n\r\nCREATE DIRECTORY:  " + s.linkFolder + "     RESULT = failure";
+             return kBegin + "\r\n\r\nLINK DIRECTORY NOT FOUND:  " + s.linkFolder +
+                    "     RESULT = failure (Not a directory)";
          }},
         {"no common folder",
          [](Scenario& s) {
@@ -268,6 +318,47 @@ TEST_F(LinktoolTest, LogLinesAndExitCodes) {
         for (const auto& [path, what] : tree(silent.root)) {
             if (before.count(path) || path.rfind("install", 0) == 0 || path.rfind("programdata", 0) == 0) continue;
             ADD_FAILURE() << "unexpected new entry " << path;
+        }
+    }
+}
+
+// A link folder that is not there is a mistake of the caller: nothing is made for it, nothing
+// granted, wherever the common folder is and whether or not there is a log.
+TEST_F(LinktoolTest, MissingLinkFolderChangesNothing) {
+    struct Case {
+        const char* name;
+        std::string linkFolder;  // relative to the scenario's root, where the tool starts
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"missing", "install", "No such file or directory"},
+        {"missing parents", "a/b/install", "No such file or directory"},
+        {"plain file", "plainfile", "Not a directory"},
+        {"below a plain file", "plainfile/install", "Not a directory"},
+        {"blank", "  ", "No such file or directory"},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        for (const bool logged : {true, false}) {
+            SCOPED_TRACE(std::string(c.name) + (logged ? " with log" : " without log"));
+            Scenario s = scenario("missing" + std::to_string(n++));
+            writeFile(s.root + "/plainfile", "x");
+            writeFile(s.target + "/earlier.txt", "from an earlier installation");
+            bool granted = false;
+            s.env.grant = [&granted](const std::string&, gid_t) { return granted = true; };
+            const std::string log = s.root + "/../" + fs::path(s.root).filename().string() + ".log";
+            const std::string before = untouched(s);
+
+            EXPECT_EQ(run(s, logged ? std::vector<std::string>{c.linkFolder, log} : std::vector<std::string>{c.linkFolder}),
+                      logged ? -5 : -4);
+
+            EXPECT_EQ(untouched(s), before);
+            EXPECT_FALSE(granted);
+            EXPECT_EQ(readFile(log), logged ? kBegin + "\r\n\r\nLINK DIRECTORY NOT FOUND:  " +
+                                                  (std::string(c.name) == "blank" ? "" : c.linkFolder) +
+                                                  "     RESULT = failure (" + c.reason + ")"
+                                            : "");
+            EXPECT_EQ(out_.str() + err_.str(), "") << "a run speaks only through its log";
         }
     }
 }
@@ -425,6 +516,7 @@ TEST_F(LinktoolTest, CommandLine) {
     EXPECT_EQ(tree(s.root), (std::map<std::string, std::string>{{"programdata", "dir"}}));
 
     // Surrounding blanks are not part of the paths.
+    fs::create_directories(s.linkFolder);
     EXPECT_EQ(run(s, {"  " + s.linkFolder + "\t ", " " + s.log + "  "}), 0);
     EXPECT_TRUE(fs::is_symlink(s.link));
     EXPECT_TRUE(exists(s.log));
@@ -438,6 +530,74 @@ TEST_F(LinktoolTest, CommandLine) {
     const std::string log = readFile(r.root + "/rel.log");
     EXPECT_NE(log.find(changeDir("inst", "ok")), std::string::npos) << "the link folder as given";
     EXPECT_NE(log.find("COPY DIRECTORY: \"" + r.root + "/inst/Vemtro\""), std::string::npos);
+}
+
+// Options are never folders and never start a run; only -h, --help and --version are known, and
+// the first option decides.
+TEST_F(LinktoolTest, OptionsChangeNothing) {
+    const std::string usage = mklink::usage();
+    const std::string version = std::string("y5mklink ") + PTP_VERSION + "\n";
+    auto refusal = [&](const std::string& option) {
+        return "y5mklink: unbekannte Option \"" + option + "\"\n\n" + usage;
+    };
+    struct Case {
+        std::vector<std::string> args;  // "LINK" and "LOG" stand for the scenario's paths
+        int code;
+        std::string out, err;
+    };
+    const Case cases[] = {
+        {{}, -1, "", usage},
+        {{"--help"}, 0, usage, ""},
+        {{"-h"}, 0, usage, ""},
+        {{" --help\t"}, 0, usage, ""},
+        {{"--version"}, 0, version, ""},
+        {{"LINK", "LOG", "--help"}, 0, usage, ""},
+        {{"-h", "LINK", "LOG"}, 0, usage, ""},
+        {{"LINK", "--version", "LOG"}, 0, version, ""},
+        {{"--help", "--bogus"}, 0, usage, ""},
+        {{"--bogus", "--help"}, -1, "", refusal("--bogus")},
+        {{"--bogus"}, -1, "", refusal("--bogus")},
+        {{"LINK", "LOG", "-v"}, -1, "", refusal("-v")},
+        {{"-"}, -1, "", refusal("-")},
+        {{"--"}, -1, "", refusal("--")},
+        {{"-help"}, -1, "", refusal("-help")},
+        {{"--HELP"}, -1, "", refusal("--HELP")},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        Scenario s = scenario("options" + std::to_string(n++));
+        std::string shown;
+        std::vector<std::string> args;
+        for (const std::string& a : c.args) {
+            args.push_back(a == "LINK" ? s.linkFolder : a == "LOG" ? s.log : a);
+            shown += "[" + a + "]";
+        }
+        SCOPED_TRACE(shown);
+        writeFile(s.link + "/a.txt", "would be moved by a run");
+        bool granted = false;
+        s.env.grant = [&granted](const std::string&, gid_t) { return granted = true; };
+        const std::string before = untouched(s);
+
+        EXPECT_EQ(run(s, args), c.code);
+
+        EXPECT_EQ(out_.str(), c.out);
+        EXPECT_EQ(err_.str(), c.err);
+        EXPECT_EQ(untouched(s), before) << "no folder, no log, no link";
+        EXPECT_FALSE(granted);
+    }
+}
+
+TEST_F(LinktoolTest, UsageNamesEverythingACallerNeeds) {
+    const std::string usage = mklink::usage();
+    for (const char* word : {"y5mklink LINKORDNER [PROTOKOLLDATEI]", "-h, --help", "--version", "PROGRAMDATA",
+                             "/var/lib", "Quenral/Automation/Qorb4/Vemtro", "Vemtro_backup", "\"users\""}) {
+        EXPECT_NE(usage.find(word), std::string::npos) << word;
+    }
+    for (int code : {mklink::kDone, mklink::kBadCommandLine, mklink::kNoCommonFolder, mklink::kLinkFailed,
+                     mklink::kChangeDirOrGrantFailed, mklink::kLinkFolderMissing, mklink::kUnsupportedSystem}) {
+        const std::string entry = std::to_string(code) + " (" + std::to_string(code & 0xFF) + ")";
+        EXPECT_NE(usage.find(entry), std::string::npos) << "exit code " << entry;
+    }
 }
 
 TEST_F(LinktoolTest, CommonFolder) {
@@ -465,9 +625,48 @@ TEST_F(LinktoolTest, CommonFolder) {
 
 TEST_F(LinktoolTest, ProgramExitStatus) {
     Scenario s = scenario("program");
-    const std::map<std::string, std::string> env = {{"PROGRAMDATA", s.programData}};
-    EXPECT_EQ(runProgram({Y5MKLINK_PROGRAM}, env), 255) << "-1 as an exit status";
-    EXPECT_EQ(runProgram({Y5MKLINK_PROGRAM, s.linkFolder, s.log}, env), realGrant_ ? 0 : 252);
+    fs::create_directories(s.linkFolder);
+    writeFile(s.link + "/a.txt", "alpha");
+    const std::string capture = root_ + "/capture";
+    fs::create_directories(capture);
+    const std::string usage = mklink::usage();
+
+    // Started in its scratch folder, as a newcomer would try it: none of these may leave anything.
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        bool usageOut, usageErr;
+    };
+    const Case cases[] = {
+        {{}, 255, false, true},
+        {{"--help"}, 0, true, false},
+        {{"-h"}, 0, true, false},
+        {{"--version"}, 0, false, false},
+        {{"--bogus"}, 255, false, true},
+        {{"missing"}, 252, false, false},
+        {{"missing", "../missing.log"}, 251, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.empty() ? "(no arguments)" : c.args.front());
+        const std::string before = untouched(s);
+        const ProgramRun r = runTool(c.args, s.root, s.programData, capture);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.out == usage, c.usageOut);
+        EXPECT_EQ(r.err.find(usage) != std::string::npos, c.usageErr);
+        EXPECT_EQ(untouched(s), before);
+    }
+    EXPECT_EQ(runTool({"--version"}, s.root, s.programData, capture).out, std::string("y5mklink ") + PTP_VERSION + "\n");
+    EXPECT_NE(readFile(root_ + "/missing.log").find("LINK DIRECTORY NOT FOUND:  missing     RESULT = failure"),
+              std::string::npos);
+
+    // Without PROGRAMDATA the common folder is /var/lib; help must not go near it either.
+    const bool hadCommon = exists("/var/lib/Quenral");
+    EXPECT_EQ(runTool({"--help"}, s.root, "", capture).status, 0);
+    EXPECT_EQ(exists("/var/lib/Quenral"), hadCommon);
+
+    const ProgramRun done = runTool({s.linkFolder, s.log}, s.root, s.programData, capture);
+    EXPECT_EQ(done.status, realGrant_ ? 0 : 252);
+    EXPECT_EQ(done.out + done.err, "");
     EXPECT_EQ(fs::read_symlink(s.link).string(), s.target);
 }
 

@@ -2,10 +2,15 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <system_error>
 
 #include "app/startup_string.h"
 #include "document/records.h"
@@ -20,26 +25,98 @@ namespace fs = std::filesystem;
 using host::ObjectHandle;
 using host::Project;
 
+// The commands with their arguments and options; a usage error prints this.
 const char* kUsage =
-    "Aufruf: rackplan BEFEHL PROJEKT ...\n"
-    "  new PROJEKT [--name NAME]                 neues Projekt (Name der Umgebung: NAME, sonst der Dateiname)\n"
-    "  add-station PROJEKT STATION               Station anlegen\n"
-    "  add-module PROJEKT STATION --model CP731 --order \"9QX4 731-1L\" [--interface 81] [--interface-no 0]\n"
-    "             [--name \"CP 731\"] --rack 0 --slot 5 [--address 2] [--online 0] [--io-address N]\n"
-    "             [--extended] [--file NAME]     Baugruppe in der Station anlegen\n"
-    "  list PROJEKT                              Stationen und Baugruppen auflisten\n"
-    "  startup-string PROJEKT BAUGRUPPE          Start-Parameterzeichenkette (18 Angaben) ausgeben\n"
-    "  open PROJEKT BAUGRUPPE                    vemtro_x für die Baugruppe starten\n"
+    "Aufruf: rackplan BEFEHL ARGUMENTE [OPTIONEN]\n"
+    "  new PROJEKT [--name NAME]\n"
+    "      neue Projektdatei mit der Umgebung NAME (ohne --name: der Dateiname ohne Endung)\n"
+    "  add-station PROJEKT STATION\n"
+    "      Station in der Umgebung des Projekts anlegen\n"
+    "  add-module PROJEKT STATION --model MODELL --order BESTELLNUMMER --rack R --slot S [OPTIONEN]\n"
+    "      Baugruppe in der Station anlegen; ihr Objektname ist \"NAME (RR/SS)\", etwa \"CP 731 (R0/S5)\".\n"
+    "      Ein belegter Steckplatz (gleicher Baugruppenträger und Steckplatz der Station) wird abgelehnt.\n"
+    "      --model MODELL       CP730, CP731, CP830, CP8311 oder CP8312 (siehe Modelle)\n"
+    "      --order NUMMER       Bestellnummer, etwa \"9QX4 731-1L\"; sie legt die angebotenen Protokolle fest\n"
+    "      --rack R --slot S    Baugruppenträger und Steckplatz (Zahlen ab 0)\n"
+    "      --interface CODE     Schnittstellenkennung (siehe Schnittstellen; Vorgabe 0)\n"
+    "      --interface-no N     Nummer der Schnittstelle (Vorgabe 0; zeigt nur der CP 831-2)\n"
+    "      --name NAME          Kurzname (Vorgabe \"CP \" und die ersten drei Ziffern des Modells, etwa \"CP 731\")\n"
+    "      --address N          Stationsadresse für den Online-Betrieb (Vorgabe 2)\n"
+    "      --online 0|1         1: das Programm startet online, die Parameter sind nur anzusehen (Vorgabe 0)\n"
+    "      --io-address N       E/A-Adresse der Baugruppe (Vorgabe 256 + 16 mal Steckplatz)\n"
+    "      --extended           Baugruppe mit erweiterten Funktionen (Objekttyp 1322005 statt 1322001)\n"
+    "      --file NAME          erste Angabe der Start-Parameterzeichenkette: \"0\" heißt Parameter im Projekt\n"
+    "                           (Vorgabe für CP 730, CP 731, CP 830), sonst der Name der Datenübergabedatei\n"
+    "                           (Vorgabe für CP 831: STATION_RrSs.sdb im Ordner des Projekts)\n"
+    "  list PROJEKT\n"
+    "      alle Objekte: Objektnummer, Art, Name und die sechs Kennungen\n"
+    "  startup-string PROJEKT BAUGRUPPE [--station STATION]\n"
+    "      Start-Parameterzeichenkette der Baugruppe ausgeben (18 Angaben, durch Kommas getrennt)\n"
+    "  open PROJEKT BAUGRUPPE [--station STATION]\n"
+    "      vemtro_x für die Baugruppe starten, mit dieser Zeichenkette und QORB4_PROJECT=PROJEKT;\n"
+    "      braucht einen Bildschirm: eine Desktop-Sitzung (DISPLAY oder WAYLAND_DISPLAY), ohne sie\n"
+    "      \"xvfb-run -a rackplan open ...\"; ohne Fenster zeigt \"ptpcfg show\" dieselbe Baugruppe\n"
     "  install ORDNER [--language A] [--release 5.0.0.0] [--host-version 5.1]\n"
-    "                                            Registrierung der Host-Suite schreiben (QORB4_REGISTRY):\n"
-    "                                            Programmordner, Sprache, Versionen\n"
-    "BAUGRUPPE ist der Objektname (wie list ihn zeigt) oder die Objektnummer.\n";
+    "      Registrierung der Host-Suite schreiben (Ordner aus QORB4_REGISTRY): Programmordner ORDNER,\n"
+    "      Sprachkennung A bis E, Versionen\n"
+    "  help, --help, -h      diese Hilfe\n"
+    "  --version             Programmname und Version\n"
+    "BAUGRUPPE ist der Objektname, wie list ihn zeigt, oder die Objektnummer. Tragen Baugruppen in\n"
+    "mehreren Stationen denselben Namen, wählt --station STATION oder die Objektnummer eine aus.\n";
+
+// What the models and interface codes mean, and an example; --help prints it after the usage.
+const char* kDetails =
+    "\n"
+    "Modelle (--model, Groß- und Kleinschreibung gleich):\n"
+    "  CP730    CP 730; Schnittstelle aus der Bestellnummer (730-1K.. RS 232, 730-1L.. TTY, 730-1N.. RS 422/485),\n"
+    "           Parameter im Projekt; etwa --order \"9QX4 730-1KM02\"\n"
+    "  CP731    CP 731; Schnittstelle aus der Bestellnummer (731-1K.., 731-1L.., 731-1N.. wie beim CP 730),\n"
+    "           auch ladbare Treiber, Parameter im Projekt; etwa --order \"9QX4 731-1LE02\"\n"
+    "  CP830    CP 830; immer RS 422/485, Parameter im Projekt; erstes Protokoll ASCII\n"
+    "  CP8311   CP 831-1; Schnittstelle aus --interface, Parameter in einer Datenübergabedatei;\n"
+    "           etwa --order \"9QX4 831-1KK02\"\n"
+    "  CP8312   CP 831-2; Schnittstelle aus --interface, auch ladbare Treiber, Parameter in einer\n"
+    "           Datenübergabedatei; etwa --order \"9QX4 831-2KK02\"\n"
+    "\n"
+    "Schnittstellen (--interface CODE):\n"
+    "  81   RS 232\n"
+    "  67   TTY\n"
+    "  66   RS 422/485 (X27)\n"
+    "  0    keine Schnittstelle (\"Kein Modul\")\n"
+    "  rackplan gibt den Code unverändert als dritte Angabe der Start-Parameterzeichenkette weiter.\n"
+    "  CP 831-1 und CP 831-2 nehmen ihn als ihre Schnittstelle; ein anderer Code erscheint als \"xxx\".\n"
+    "  CP 730 und CP 731 nehmen die Schnittstelle aus der Bestellnummer, der CP 830 hat immer RS 422/485;\n"
+    "  bei ihnen zählt der Code nicht.\n"
+    "\n"
+    "Beispiel:\n"
+    "  rackplan new P1.qorb\n"
+    "  rackplan add-station P1.qorb S1\n"
+    "  rackplan add-module P1.qorb S1 --model CP731 --order \"9QX4 731-1L\" --name \"CP 731\" --rack 0 --slot 5\n"
+    "  rackplan add-module P1.qorb S1 --model CP8312 --order \"9QX4 831-2KK02\" --interface 66 --rack 0 --slot 6\n"
+    "  rackplan list P1.qorb\n"
+    "  rackplan startup-string P1.qorb \"CP 731 (R0/S5)\"\n"
+    "  rackplan open P1.qorb \"CP 731 (R0/S5)\"\n"
+    "\n"
+    "Exit-Codes: 0 erledigt, 1 Fehler (Meldung auf der Standardfehlerausgabe).\n";
 
 struct Failure {
     std::string text;
+    bool usage = false;  // a call that does not fit the usage: the usage follows the message
 };
 
+Failure usageError(const std::string& text) { return Failure{text, true}; }
+
+// A missing file is told apart from one that is there but is no project.
 std::unique_ptr<Project> openProject(const std::string& path) {
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (!fs::exists(status)) {
+        if (!ec) ec = std::make_error_code(std::errc::no_such_file_or_directory);
+        throw Failure{"Projekt " + path + " fehlt: " + ec.message()};
+    }
+    if (fs::is_directory(status)) throw Failure{"Projekt " + path + " ist ein Ordner, keine Projektdatei"};
+    if (::access(path.c_str(), R_OK | W_OK) != 0)
+        throw Failure{"Projekt " + path + " kann nicht geöffnet werden: " + std::strerror(errno)};
     std::string error;
     auto p = Project::open(path, false, &error);
     if (!p) throw Failure{error};
@@ -57,7 +134,12 @@ struct Options {
     }
 };
 
-Options parseOptions(const std::vector<std::string>& args, std::initializer_list<const char*> flags) {
+// `valued` and `flags` are the options the command knows; any other is a usage error.
+Options parseOptions(const std::vector<std::string>& args, std::initializer_list<const char*> valued,
+                     std::initializer_list<const char*> flags) {
+    auto known = [](std::initializer_list<const char*> list, const std::string& key) {
+        return std::ranges::any_of(list, [&](const char* k) { return key == k; });
+    };
     Options o;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -66,17 +148,19 @@ Options parseOptions(const std::vector<std::string>& args, std::initializer_list
             continue;
         }
         std::string key = a.substr(2);
+        std::optional<std::string> value;
         if (auto eq = key.find('='); eq != std::string::npos) {
-            o.values[key.substr(0, eq)] = key.substr(eq + 1);
-            continue;
+            value = key.substr(eq + 1);
+            key.resize(eq);
         }
-        bool flag = false;
-        for (const char* f : flags) flag = flag || key == f;
-        if (flag) {
+        if (known(flags, key)) {
+            if (value) throw usageError("--" + key + " nimmt keinen Wert");
             o.values[key] = "1";
+        } else if (known(valued, key)) {
+            if (!value && i + 1 >= args.size()) throw usageError("Wert fehlt für --" + key);
+            o.values[key] = value ? *value : args[++i];
         } else {
-            if (i + 1 >= args.size()) throw Failure{"Wert fehlt für --" + key};
-            o.values[key] = args[++i];
+            throw usageError("unbekannte Option --" + key);
         }
     }
     return o;
@@ -114,16 +198,37 @@ ObjectHandle stationByName(Project& p, const std::string& name) {
     throw Failure{"Station \"" + name + "\" nicht gefunden"};
 }
 
-ObjectHandle moduleBy(Project& p, const std::string& key) {
-    for (const auto& r : p.objects()) {
-        bool module = r.ids.objType == kModuleType || r.ids.objType == kExtendedModuleType;
-        if (module && (r.name == key || std::to_string(r.handle) == key)) return r.handle;
+bool isModule(const host::ObjectRow& r) { return r.ids.objType == kModuleType || r.ids.objType == kExtendedModuleType; }
+
+std::string stationName(Project& p, ObjectHandle station) {
+    auto st = p.row(station);
+    return st ? st->name : "";
+}
+
+// A module by its object name or object number, within `station` when one is named. A name
+// that fits several modules is refused with the list of them, never resolved to the first.
+ObjectHandle moduleBy(Project& p, const std::string& key, const std::string& station) {
+    std::vector<host::ObjectRow> found;
+    for (const auto& r : p.objects())
+        if (isModule(r) && (r.name == key || std::to_string(r.handle) == key) &&
+            (station.empty() || stationName(p, r.station) == station))
+            found.push_back(r);
+    const std::string where = station.empty() ? "" : " in Station \"" + station + "\"";
+    if (found.empty()) throw Failure{"Baugruppe \"" + key + "\"" + where + " nicht gefunden"};
+    if (found.size() > 1) {
+        std::string text = "Baugruppe \"" + key + "\"" + where + " ist nicht eindeutig, so heißen " +
+                           std::to_string(found.size()) + " Baugruppen:\n";
+        for (const auto& r : found)
+            text += "  Objekt " + std::to_string(r.handle) + "  \"" + r.name + "\"  in Station \"" +
+                    stationName(p, r.station) + "\"\n";
+        text += "Eine davon wählt die Objektnummer statt des Namens oder --station STATION.";
+        throw Failure{text};
     }
-    throw Failure{"Baugruppe \"" + key + "\" nicht gefunden"};
+    return found.front().handle;
 }
 
 int cmdNew(const Options& o, std::string& out) {
-    if (o.positional.size() != 1) throw Failure{"new: PROJEKT erwartet"};
+    if (o.positional.size() != 1) throw usageError("new: PROJEKT erwartet");
     const std::string path = o.positional[0];
     if (fs::exists(path)) throw Failure{"Projekt " + path + " existiert bereits"};
     std::string error;
@@ -139,7 +244,7 @@ int cmdNew(const Options& o, std::string& out) {
 }
 
 int cmdAddStation(const Options& o, std::string& out) {
-    if (o.positional.size() != 2) throw Failure{"add-station: PROJEKT STATION erwartet"};
+    if (o.positional.size() != 2) throw usageError("add-station: PROJEKT STATION erwartet");
     auto p = openProject(o.positional[0]);
     const std::string name = token("Stationsname", o.positional[1]);
     ObjectHandle env = environmentOf(*p);
@@ -152,7 +257,7 @@ int cmdAddStation(const Options& o, std::string& out) {
 }
 
 int cmdAddModule(const Options& o, std::string& out) {
-    if (o.positional.size() != 2) throw Failure{"add-module: PROJEKT STATION erwartet"};
+    if (o.positional.size() != 2) throw usageError("add-module: PROJEKT STATION erwartet");
     auto p = openProject(o.positional[0]);
     ObjectHandle station = stationByName(*p, o.positional[1]);
     auto st = p->row(station);
@@ -160,9 +265,9 @@ int cmdAddModule(const Options& o, std::string& out) {
     const std::string model = token("Modell", o.get("model", ""));
     int type = 0, protocol = 0;
     if (!startup::LookupModule(model, type, protocol))
-        throw Failure{"--model: unbekanntes Modell \"" + model + "\" (CP730, CP731, CP830, CP8311, CP8312)"};
-    if (!o.has("order")) throw Failure{"--order: Bestellnummer fehlt"};
-    if (!o.has("rack") || !o.has("slot")) throw Failure{"--rack und --slot sind anzugeben"};
+        throw usageError("--model: unbekanntes Modell \"" + model + "\" (CP730, CP731, CP830, CP8311, CP8312)");
+    if (!o.has("order")) throw usageError("--order: Bestellnummer fehlt");
+    if (!o.has("rack") || !o.has("slot")) throw usageError("--rack und --slot sind anzugeben");
     const std::string order = token("Bestellnummer", o.get("order", ""));
     const long rack = number("--rack", o.get("rack", "0"));
     const long slot = number("--slot", o.get("slot", "0"));
@@ -174,6 +279,15 @@ int cmdAddModule(const Options& o, std::string& out) {
     const long io = number("--io-address", o.get("io-address", std::to_string(256 + 16 * slot)));
     const std::string shortName = token("--name", o.get("name", "CP " + model.substr(2, 3)));
     const std::string file = token("--file", o.get("file", isCP831(type) ? "" : "0"));
+
+    // One module per slot: a second one would share the slot's address and data transfer file.
+    for (const auto& r : p->objects()) {
+        if (!isModule(r) || r.station != station) continue;
+        if (p->getLong(r.handle, 6) == rack && p->getLong(r.handle, 7) == slot)
+            throw Failure{"Steckplatz R" + std::to_string(rack) + "/S" + std::to_string(slot) + " der Station \"" +
+                          st->name + "\" ist belegt von Baugruppe \"" + r.name + "\" (Objekt " +
+                          std::to_string(r.handle) + ", " + p->getString(r.handle, 1).value_or("?") + ")"};
+    }
 
     const long objType = o.has("extended") ? kExtendedModuleType : kModuleType;
     const long objId = nextObjectId(*p, objType);
@@ -200,7 +314,7 @@ int cmdAddModule(const Options& o, std::string& out) {
 }
 
 int cmdList(const Options& o, std::string& out) {
-    if (o.positional.size() != 1) throw Failure{"list: PROJEKT erwartet"};
+    if (o.positional.size() != 1) throw usageError("list: PROJEKT erwartet");
     auto p = openProject(o.positional[0]);
     for (const auto& r : p->objects()) {
         const char* kind = r.ids.objType == kEnvironmentType ? "Umgebung"
@@ -235,19 +349,44 @@ std::string startupString(Project& p, ObjectHandle m) {
 }
 
 int cmdStartupString(const Options& o, std::string& out) {
-    if (o.positional.size() != 2) throw Failure{"startup-string: PROJEKT BAUGRUPPE erwartet"};
+    if (o.positional.size() != 2) throw usageError("startup-string: PROJEKT BAUGRUPPE erwartet");
     auto p = openProject(o.positional[0]);
-    out += startupString(*p, moduleBy(*p, o.positional[1])) + "\n";
+    out += startupString(*p, moduleBy(*p, o.positional[1], o.get("station", ""))) + "\n";
     return 0;
 }
 
+// A word for the shell, in single quotes when it needs them.
+std::string shellWord(const std::string& text) {
+    const bool plain = !text.empty() && std::ranges::all_of(text, [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || std::strchr("/._-+=:@%", c) != nullptr;
+    });
+    if (plain) return text;
+    std::string q = "'";
+    for (char c : text) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
 int cmdOpen(const Options& o, std::string& err, const std::string& self) {
-    if (o.positional.size() != 2) throw Failure{"open: PROJEKT BAUGRUPPE erwartet"};
+    if (o.positional.size() != 2) throw usageError("open: PROJEKT BAUGRUPPE erwartet");
     const std::string projectPath = fs::absolute(o.positional[0]).string();
     std::string line;
     {
         auto p = openProject(projectPath);
-        line = startupString(*p, moduleBy(*p, o.positional[1]));
+        line = startupString(*p, moduleBy(*p, o.positional[1], o.get("station", "")));
+    }
+    // Without a display the window program's toolkit aborts; say what would work instead.
+    const std::string missing = MissingDisplay([](const char* name) { return std::getenv(name); });
+    if (!missing.empty()) {
+        std::string again = "rackplan open " + shellWord(o.positional[0]) + " " + shellWord(o.positional[1]);
+        if (o.has("station")) again += " --station " + shellWord(o.get("station", ""));
+        err += "rackplan: Das Fenster von vemtro_x braucht einen Bildschirm: " + missing + ".\n"
+               "Es öffnet sich\n"
+               "  - in einer Desktop-Sitzung (X11 oder Wayland) mit demselben Aufruf,\n"
+               "  - ohne Desktop auf einem virtuellen Bildschirm:\n"
+               "      xvfb-run -a " + again + "\n"
+               "Dieselbe Baugruppe ohne Fenster zeigt ptpcfg show (Kennung und alle Parameter als name=wert):\n"
+               "      QORB4_PROJECT=" + shellWord(projectPath) + " ptpcfg show " + shellWord(line) + "\n";
+        return 1;
     }
     fs::path program = fs::path(self).parent_path() / "vemtro_x";
     if (self.empty() || !fs::exists(program)) program = "vemtro_x";
@@ -258,7 +397,7 @@ int cmdOpen(const Options& o, std::string& err, const std::string& self) {
 }
 
 int cmdInstall(const Options& o, std::string& out) {
-    if (o.positional.size() != 1) throw Failure{"install: ORDNER erwartet"};
+    if (o.positional.size() != 1) throw usageError("install: ORDNER erwartet");
     const fs::path folder = fs::absolute(o.positional[0]);
     if (!fs::is_directory(folder)) throw Failure{"Ordner " + folder.string() + " existiert nicht"};
     const std::string language = o.get("language", "A");
@@ -283,26 +422,69 @@ int cmdInstall(const Options& o, std::string& out) {
 
 }  // namespace
 
+std::string MissingDisplay(const std::function<const char*(const char*)>& env) {
+    auto set = [&](const char* name) {
+        const char* v = env(name);
+        return v != nullptr && *v != '\0';
+    };
+    const bool x11 = set("DISPLAY"), wayland = set("WAYLAND_DISPLAY");
+    const std::string platforms = set("QT_QPA_PLATFORM") ? env("QT_QPA_PLATFORM") : "";
+    if (platforms.empty()) {
+        if (x11 || wayland) return "";
+        return "weder DISPLAY noch WAYLAND_DISPLAY ist gesetzt";
+    }
+    // QT_QPA_PLATFORM may name several platforms ("wayland;xcb"), each with options after ':'.
+    static const char* const kWithoutDisplay[] = {"offscreen", "minimal", "minimalegl", "vnc", "linuxfb", "eglfs",
+                                                  "vkkhrdisplay"};
+    size_t from = 0;
+    while (from <= platforms.size()) {
+        size_t end = platforms.find(';', from);
+        if (end == std::string::npos) end = platforms.size();
+        const std::string entry = platforms.substr(from, end - from);
+        const std::string name = entry.substr(0, entry.find(':'));
+        if (name == "xcb" && x11) return "";
+        if (name.rfind("wayland", 0) == 0 && wayland) return "";
+        if (std::ranges::any_of(kWithoutDisplay, [&](const char* n) { return name == n; })) return "";
+        from = end + 1;
+    }
+    return "QT_QPA_PLATFORM=" + platforms + " braucht einen Bildschirm, aber " +
+           (x11 || wayland ? std::string(x11 ? "nur DISPLAY" : "nur WAYLAND_DISPLAY") + " ist gesetzt"
+                           : "weder DISPLAY noch WAYLAND_DISPLAY ist gesetzt");
+}
+
 int Run(const std::vector<std::string>& args, std::string& out, std::string& err, const std::string& self) {
-    if (args.empty() || args[0] == "--help" || args[0] == "-h") {
-        (args.empty() ? err : out) += kUsage;
-        return args.empty() ? 1 : 0;
+    auto asksForHelp = [](const std::string& a) { return a == "--help" || a == "-h"; };
+    if (!args.empty() && (args[0] == "help" || std::ranges::any_of(args, asksForHelp))) {
+        out += std::string(kUsage) + kDetails;
+        return 0;
+    }
+    if (!args.empty() && args[0] == "--version") {
+        out += "rackplan " PTP_VERSION "\n";
+        return 0;
+    }
+    if (args.empty()) {
+        err += std::string("rackplan: BEFEHL fehlt\n") + kUsage;
+        return 1;
     }
     const std::vector<std::string> rest(args.begin() + 1, args.end());
     try {
-        const Options o = parseOptions(rest, {"extended"});
         const std::string& c = args[0];
-        if (c == "new") return cmdNew(o, out);
-        if (c == "add-station") return cmdAddStation(o, out);
-        if (c == "add-module") return cmdAddModule(o, out);
-        if (c == "list") return cmdList(o, out);
-        if (c == "startup-string") return cmdStartupString(o, out);
-        if (c == "open") return cmdOpen(o, err, self);
-        if (c == "install") return cmdInstall(o, out);
-        err += "rackplan: unbekannter Befehl \"" + c + "\"\n" + kUsage;
-        return 1;
+        if (c == "new") return cmdNew(parseOptions(rest, {"name"}, {}), out);
+        if (c == "add-station") return cmdAddStation(parseOptions(rest, {}, {}), out);
+        if (c == "add-module")
+            return cmdAddModule(parseOptions(rest,
+                                             {"model", "order", "rack", "slot", "interface", "interface-no", "name",
+                                              "address", "online", "io-address", "file"},
+                                             {"extended"}),
+                                out);
+        if (c == "list") return cmdList(parseOptions(rest, {}, {}), out);
+        if (c == "startup-string") return cmdStartupString(parseOptions(rest, {"station"}, {}), out);
+        if (c == "open") return cmdOpen(parseOptions(rest, {"station"}, {}), err, self);
+        if (c == "install") return cmdInstall(parseOptions(rest, {"language", "release", "host-version"}, {}), out);
+        throw usageError("unbekannter Befehl \"" + c + "\"");
     } catch (const Failure& f) {
         err += "rackplan: " + f.text + "\n";
+        if (f.usage) err += kUsage;
         return 1;
     }
 }

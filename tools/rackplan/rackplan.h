@@ -1,5 +1,6 @@
 #pragma once
 // rackplan: the stand-in for the host's hardware configurator.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,5 +16,10 @@ constexpr long kUnitRackType = 3;
 // Runs one command (args without the program name); output to `out`, errors to `err`.
 // `self` is the path of the running launcher, used to find the program next to it.
 int Run(const std::vector<std::string>& args, std::string& out, std::string& err, const std::string& self = {});
+
+// Why the window program would find no display, in words for the user ("weder DISPLAY noch
+// WAYLAND_DISPLAY ist gesetzt"); empty when it has one. `env` reads an environment variable
+// (null when unset), as std::getenv does.
+std::string MissingDisplay(const std::function<const char*(const char*)>& env);
 
 }  // namespace rackplan

@@ -74,3 +74,28 @@ if "$rackplan" add-module "$project" S9 --model CP731 --order x --rack 0 --slot 
 if "$rackplan" add-module "$project" S1 --model CP999 --order x --rack 0 --slot 1 2>/dev/null; then exit 1; fi
 if "$rackplan" startup-string "$dir/none.qorb" 1 2>/dev/null; then exit 1; fi
 echo ok
+
+# rackplan for a newcomer: version, usage on standard error, the help's example runs as written,
+# and open without a display ends with advice that works instead of the toolkit's abort
+version=$(sed -n 's/^project(ptpcfg VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../../CMakeLists.txt")
+[ "$("$rackplan" --version)" = "rackplan $version" ] || { echo "--version: $("$rackplan" --version)"; exit 1; }
+set +e; out=$("$rackplan" 2>"$dir/usage.txt"); rc=$?; set -e
+[ "$rc" -eq 1 ] && [ -z "$out" ] && grep -q '^Aufruf: rackplan' "$dir/usage.txt" || { echo "usage error: $rc $out"; exit 1; }
+rackplan() { "$rackplan" "$@"; }
+ptpcfg() { "$ptpcfg" "$@"; }
+mkdir "$dir/example"
+(cd "$dir/example"
+ "$rackplan" --help | sed -n '/^Beispiel:/,/^$/p' | grep '^  rackplan ' | grep -v ' open ' | while read -r line; do
+   eval "$line" >/dev/null || { echo "help example fails: $line"; exit 1; }
+ done) || exit 1
+[ "$("$rackplan" startup-string "$dir/example/P1.qorb" "CP 731 (R0/S5)" | cut -d, -f2,7-9)" = "CP731,S1,0,5" ] ||
+  { echo "help example made no CP 731 in S1 R0/S5"; exit 1; }
+set +e
+err=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$rackplan" open "$project" "CP 731 (R0/S5)" 2>&1 >/dev/null)
+rc=$?
+set -e
+[ "$rc" -eq 1 ] && grep -q 'xvfb-run' <<<"$err" || { echo "open without display: $rc $err"; exit 1; }
+show=$(grep -m1 '^ *QORB4_PROJECT=.* ptpcfg show ' <<<"$err")
+[ "$(eval "$show" 2>/dev/null | grep '^m_strModuleObjectName=')" = "m_strModuleObjectName=CP 731 (R0/S5)" ] ||
+  { echo "the advised ptpcfg show does not show the module: $show"; exit 1; }
+echo ok rackplan

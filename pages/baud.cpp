@@ -5,32 +5,28 @@
 namespace rules {
 namespace {
 
-bool isTty(const CheckContext& ctx) {
-    return ctx.interfaceCode == 27 || ctx.interfaceCode == 67;
-}
-
 constexpr int kLow[] = {300, 600, 1200, 2400, 4800, 9600, 19200};
 
 }  // namespace
 
 std::optional<Sheet> sheetFor(int moduleType, int protocol) {
     switch (moduleType) {
-    case 730:
-        if (protocol == 1) return Sheet::CP730_3964;
-        if (protocol == 2) return Sheet::CP730_Ascii;
-        if (protocol == 4) return Sheet::CP730_Printer;
+    case kCP730:
+        if (protocol == kProt3964) return Sheet::CP730_3964;
+        if (protocol == kProtAscii) return Sheet::CP730_Ascii;
+        if (protocol == kProtPrinter) return Sheet::CP730_Printer;
         return std::nullopt;
-    case 830:
-        if (protocol == 1) return Sheet::CP830_3964;
-        if (protocol == 2) return Sheet::CP830_Ascii;
+    case kCP830:
+        if (protocol == kProt3964) return Sheet::CP830_3964;
+        if (protocol == kProtAscii) return Sheet::CP830_Ascii;
         return std::nullopt;
-    case 731:
-    case 8311:
-    case 8312:
-        if (protocol == 1) return Sheet::CP731_3964;
-        if (protocol == 2) return Sheet::CP731_Ascii;
-        if (protocol == 3) return Sheet::CP731_Rk512;
-        if (protocol == 4) return Sheet::CP731_Printer;
+    case kCP731:
+    case kCP8311:
+    case kCP8312:
+        if (protocol == kProt3964) return Sheet::CP731_3964;
+        if (protocol == kProtAscii) return Sheet::CP731_Ascii;
+        if (protocol == kProtRk512) return Sheet::CP731_Rk512;
+        if (protocol == kProtPrinter) return Sheet::CP731_Printer;
         return std::nullopt;
     default:
         return std::nullopt;
@@ -54,13 +50,13 @@ std::vector<int> baudRates(Sheet sheet, const CheckContext& ctx) {
     case Sheet::CP731_3964:
     case Sheet::CP731_Ascii:
         out.assign(std::begin(kLow), std::end(kLow));
-        if (isTty(ctx)) return out;
+        if (isTty(ctx.interfaceCode)) return out;
         out.push_back(38400);
-        if (m == 731) {
+        if (m == kCP731) {
             if (gated) out.push_back(57600);
             out.push_back(76800);
             if (pv > 1) out.push_back(115200);
-        } else if (m == 8311) {
+        } else if (m == kCP8311) {
             if (gated && pv > 4) out.insert(out.end(), {57600, 76800, 115200});
         } else {
             if (gated) out.push_back(57600);
@@ -70,20 +66,20 @@ std::vector<int> baudRates(Sheet sheet, const CheckContext& ctx) {
         return out;
     case Sheet::CP731_Rk512:
         out.assign(std::begin(kLow), std::end(kLow));
-        if (isTty(ctx) || m == 8311) return out;
+        if (isTty(ctx.interfaceCode) || m == kCP8311) return out;
         out.push_back(38400);
         if (gated) out.push_back(57600);
         out.push_back(76800);
-        if (m == 731 ? pv > 1 : gated) out.push_back(115200);
+        if (m == kCP731 ? pv > 1 : gated) out.push_back(115200);
         return out;
     case Sheet::CP731_Printer:
         out.assign(std::begin(kLow), std::end(kLow));
-        if (isTty(ctx)) return out;
+        if (isTty(ctx.interfaceCode)) return out;
         out.push_back(38400);
         // 57600 follows the flag alone here, also on a CP 831-1 of an early version
         if (gated) out.push_back(57600);
-        if (m != 8311 || pv > 4) out.push_back(76800);
-        if (gated && (m == 8312 || (m == 731 && pv > 1) || (m == 8311 && pv > 4))) out.push_back(115200);
+        if (m != kCP8311 || pv > 4) out.push_back(76800);
+        if (gated && (m == kCP8312 || (m == kCP731 && pv > 1) || (m == kCP8311 && pv > 4))) out.push_back(115200);
         return out;
     }
     return out;
@@ -99,8 +95,8 @@ int baudCode(int moduleType, int baudRate) {
     case 9600: return 8;
     case 19200: return 9;
     case 38400: return 10;
-    case 76800: return moduleType == 830 ? 12 : 11;
-    case 57600: return moduleType == 830 ? 11 : 12;
+    case 76800: return moduleType == kCP830 ? 12 : 11;
+    case 57600: return moduleType == kCP830 ? 11 : 12;
     case 115200: return 13;
     default: return 0;
     }
@@ -116,7 +112,7 @@ BaudSelection selectBaud(Sheet sheet, const CheckContext& ctx, int code) {
     BaudSelection out;
     const auto list = baudRates(sheet, ctx);
     // The TTY printer list ends at 19200; faster stored rates are taken as 19200.
-    if (sheet == Sheet::CP731_Printer && isTty(ctx) && code > 9) code = 9;
+    if (sheet == Sheet::CP731_Printer && isTty(ctx.interfaceCode) && code > 9) code = 9;
     const int rate = baudRateOfCode(ctx.moduleType, code);
     auto it = std::find(list.begin(), list.end(), rate);
     if (rate != 0 && it != list.end()) {
@@ -124,7 +120,7 @@ BaudSelection selectBaud(Sheet sheet, const CheckContext& ctx, int code) {
         out.baudRate = rate;
         return out;
     }
-    if (ctx.moduleType == 730) return out;
+    if (ctx.moduleType == kCP730) return out;
     out.index = 5;
     out.baudRate = list.size() > 5 ? list[5] : 9600;
     out.verdict.messageId = 557;

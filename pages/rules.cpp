@@ -7,9 +7,9 @@
 namespace rules {
 namespace {
 
-bool is730(const CheckContext& c) { return c.moduleType == 730; }
-bool is830(const CheckContext& c) { return c.moduleType == 830; }
-bool is831(const CheckContext& c) { return c.moduleType == 8311 || c.moduleType == 8312; }
+bool is730(const CheckContext& c) { return c.moduleType == kCP730; }
+bool is830(const CheckContext& c) { return c.moduleType == kCP830; }
+bool is831(const CheckContext& c) { return isCP831(c.moduleType); }
 
 std::string num(long v) { return std::to_string(v); }
 
@@ -56,7 +56,7 @@ CheckContext makeCheckContext(int moduleType, int interfaceCode, unsigned produc
     c.productVersion = productVersion;
     c.extended = extended ? 1 : 0;
     c.gatedExtended = c.extended;
-    if ((moduleType == 8311 || moduleType == 8312) && !hostNewFeatures) c.gatedExtended = 0;
+    if (isCP831(moduleType) && !hostNewFeatures) c.gatedExtended = 0;
     c.readOnly = readOnly ? 1 : 0;
     return c;
 }
@@ -161,7 +161,7 @@ int minCharDelayAscii(const CheckContext& ctx, int b, int d, int s, int parity) 
 int maxTelegramLen(const CheckContext& ctx) {
     if (is730(ctx)) return 1024;
     if (is830(ctx)) return 400;
-    if (ctx.moduleType == 731 && ctx.productVersion < 2) return 1024;
+    if (ctx.moduleType == kCP731 && ctx.productVersion < 2) return 1024;
     return 4096;
 }
 
@@ -285,7 +285,7 @@ Verdict checkRtsOffTime(std::optional<long> v) { return time10(v, Field::RtsOffT
 Verdict checkOutputWait(std::optional<long> v) { return time10(v, Field::OutputWait, 419, 527); }
 
 Verdict checkBufferedTelegrams(std::optional<long> v, int moduleType) {
-    if (moduleType == 830) {
+    if (moduleType == kCP830) {
         if (!v || *v < 1 || *v > 10) return refuse(Field::BufferedTelegrams, 10, 412, 517, {"10"});
         return accept(*v);
     }
@@ -464,7 +464,7 @@ Verdict checkTransmissionPage(const CheckContext& ctx, TransmissionPage& p) {
 
 Verdict checkReceivePage(const CheckContext& ctx, ReceivePage& p) {
     if (is830(ctx)) {
-        if (!p.wholeBuffer) PTP_STEP(settle(checkBufferedTelegrams(p.bufferedTelegrams, 830), p.bufferedTelegrams));
+        if (!p.wholeBuffer) PTP_STEP(settle(checkBufferedTelegrams(p.bufferedTelegrams, kCP830), p.bufferedTelegrams));
         return Verdict{};
     }
     if (p.ascii) PTP_STEP(settle(checkBufferedTelegrams(p.bufferedTelegrams, ctx.moduleType), p.bufferedTelegrams));
@@ -494,10 +494,10 @@ Verdict checkAsciiSheet(const CheckContext& ctx, const AsciiPage& a, const Trans
         bool halfDuplex = false;
         if (is830(ctx))
             halfDuplex = operatingMode != 0;
-        else if (is730(ctx) || ctx.moduleType == 731)
-            halfDuplex = ctx.interfaceCode == 28 && operatingMode == 1;
+        else if (is730(ctx) || ctx.moduleType == kCP731)
+            halfDuplex = ctx.interfaceCode == kIfRs422 && operatingMode == 1;
         else if (is831(ctx))
-            halfDuplex = ctx.interfaceCode == 66 && operatingMode == 1;
+            halfDuplex = ctx.interfaceCode == kIfHostRs422 && operatingMode == 1;
         if (halfDuplex) return refuse(Field::FlowControl, t.flow, 410, 2043);
     }
     const int xon = t.xon.value_or(0), xoff = t.xoff.value_or(0);
@@ -529,7 +529,7 @@ BufferedChange onBufferedTelegramsChanged(const CheckContext& ctx, std::optional
         out.clearEnabled = false;
         out.clearUnchecked = true;
     } else {
-        out.clearEnabled = is730(ctx) || (ctx.moduleType == 731 && ctx.productVersion > 1);
+        out.clearEnabled = is730(ctx) || (ctx.moduleType == kCP731 && ctx.productVersion > 1);
     }
     return out;
 }

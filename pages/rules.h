@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "document/codes.h"
+
 namespace rules {
 
 // What every page is told about its module when the sheet is built.

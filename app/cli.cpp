@@ -30,6 +30,7 @@ const char* kUsage =
     "  sdb DATEI                    eine Datenübergabedatei entschlüsseln und ausgeben\n"
     "  help [BEFEHL]                diese Übersicht oder die Beschreibung eines Befehls\n"
     "  --help                       diese Übersicht\n"
+    "  --version                    Programmname und Version\n"
     "STARTUP ist die Start-Parameterzeichenkette (durch Kommas getrennt), wie rackplan startup-string sie ausgibt.\n"
     "Das Projekt ist das in QORB4_PROJECT genannte. Fragen beantwortet --yes oder --no (sonst die Antwort,\n"
     "die nichts ändert). Exit-Codes: 0 erledigt, 2 abgelehnt, 1 anderer Fehler.\n";
@@ -69,6 +70,12 @@ const CommandHelp kCommandHelp[] = {
      "ptpcfg help [BEFEHL]\n"
      "  Ohne BEFEHL die Übersicht aller Befehle, sonst die Beschreibung des Befehls.\n"},
 };
+
+// A file named on the command line that could not be read: missing, or why not.
+std::string fileProblem(const std::string& path, int error) {
+    if (error == ENOENT) return "die Datei " + path + " gibt es nicht (" + std::strerror(error) + ")";
+    return "die Datei " + path + " kann nicht gelesen werden: " + std::strerror(error);
+}
 
 template <typename T>
 void line(std::string& out, const char* name, const T& value) {
@@ -181,8 +188,7 @@ bool readValues(const std::vector<std::string>& a, std::vector<rules::NameValue>
             } else {
                 std::ifstream in(file, std::ios::binary);
                 if (!in) {
-                    std::fprintf(stderr, "ptpcfg set: die Datei %s kann nicht gelesen werden: %s\n", file.c_str(),
-                                 std::strerror(errno));
+                    std::fprintf(stderr, "ptpcfg set: %s\n", fileProblem(file, errno).c_str());
                     return false;
                 }
                 text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -257,10 +263,15 @@ int runSdb(const std::vector<std::string>& a, std::string& out) {
     }
     transfer::ReadResult r = transfer::ReadFile(a[0], CPtpDoc::kSectionBufferSize);
     if (r.status != transfer::ReadStatus::Ok) {
-        std::fprintf(stderr, "ptpcfg sdb: %s kann nicht gelesen werden\n", a[0].c_str());
+        std::fprintf(stderr, "ptpcfg sdb: %s\n", fileProblem(a[0], r.error).c_str());
         return kFailure;
     }
-    out += sdb::DumpDataTransferFile(r.bytes);
+    bool recognised = false;
+    out += sdb::DumpDataTransferFile(r.bytes, &recognised);
+    if (!recognised) {
+        std::fprintf(stderr, "ptpcfg sdb: %s ist weder ein Datensatz-Container noch eine Abschnittsdatei\n", a[0].c_str());
+        return kFailure;
+    }
     return kDone;
 }
 
@@ -273,6 +284,10 @@ int Run(const std::vector<std::string>& argsIn, std::string& out) {
         if (a == "--yes") answer = host::StderrMessages::Answer::Yes;
         else if (a == "--no") answer = host::StderrMessages::Answer::No;
         else args.push_back(a);
+    }
+    if (!args.empty() && args[0] == "--version") {
+        out += std::string("ptpcfg ") + PTP_VERSION + "\n";
+        return kDone;
     }
     if (args.empty() || args[0] == "--help" || args[0] == "-h") {
         out += kUsage;

@@ -2,11 +2,18 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "app/ptp_app.h"
 
 int main(int argc, char** argv) {
+    // Answered before anything starts: no window, no registry, no project.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("vemtro_x %s\n", PTP_VERSION);
+        return 0;
+    }
     QApplication qapp(argc, argv);
     // The launcher passes the start-up string as the whole command line.
     QStringList args = qapp.arguments().mid(1);

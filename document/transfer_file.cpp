@@ -14,7 +14,10 @@ namespace transfer {
 ReadResult ReadFile(const std::string& path, size_t limit) {
     ReadResult r;
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return r;
+    if (fd < 0) {
+        r.error = errno;
+        return r;
+    }
     r.status = ReadStatus::Ok;
     r.bytes.resize(limit);
     size_t have = 0;
@@ -23,6 +26,7 @@ ReadResult ReadFile(const std::string& path, size_t limit) {
         if (n < 0) {
             if (errno == EINTR) continue;
             r.status = ReadStatus::ReadError;
+            r.error = errno;
             break;
         }
         if (n == 0) break;

@@ -15,6 +15,7 @@ enum class ReadStatus { Ok, CannotOpen, ReadError };
 struct ReadResult {
     ReadStatus status = ReadStatus::CannotOpen;
     std::vector<uint8_t> bytes;  // at most the limit
+    int error = 0;               // the system's error number when the file could not be opened or read
 };
 
 // Reads at most `limit` bytes of the file.

@@ -219,7 +219,8 @@ std::string dumpSectionFile(const SectionFileContents& s) {
 
 }  // namespace
 
-std::string DumpDataTransferFile(std::span<const uint8_t> bytes) {
+std::string DumpDataTransferFile(std::span<const uint8_t> bytes, bool* recognised) {
+    if (recognised) *recognised = true;
     if (bytes.size() >= 6 && moduleFromBlockType(static_cast<uint16_t>((bytes[4] << 8) | bytes[5])))
         return dumpContainer(bytes);
     const SectionFileContents s = ReadSectionFile(bytes);
@@ -229,6 +230,7 @@ std::string DumpDataTransferFile(std::span<const uint8_t> bytes) {
     SdbFreeRecordList(raw);
     if (n > 0) return dumpContainer(bytes);
     if (s.status != SectionReadStatus::BadCount) return dumpSectionFile(s);
+    if (recognised) *recognised = false;
     Out o;
     o.line("Format", "nicht erkannt");
     o.line("Size", static_cast<long long>(bytes.size()));

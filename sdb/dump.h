@@ -14,6 +14,7 @@ namespace sdb {
 // 256). Otherwise a file whose section count (byte 1) is 1 to 5 and whose sections can be
 // walked is a section file, and one that unpacks into records is a container of an unknown
 // module. Anything else is reported as not recognised.
-std::string DumpDataTransferFile(std::span<const uint8_t> bytes);
+// `recognised` (when given) tells whether the bytes were taken for either form.
+std::string DumpDataTransferFile(std::span<const uint8_t> bytes, bool* recognised = nullptr);
 
 }  // namespace sdb

@@ -64,6 +64,19 @@ before=$block
 refuse 0 byBaud=300 CDb.byBaud=600
 "$ptpcfg" help set | grep -q -- '--file' || { echo "help set"; exit 1; }
 
+# a missing file is reported as missing, one that is not a data transfer file as such
+set +e
+err=$("$ptpcfg" sdb "$dir/none.sdb" 2>&1 >/dev/null); rc=$?
+[ "$rc" -eq 1 ] && grep -q "die Datei $dir/none.sdb gibt es nicht" <<<"$err" || { echo "missing file: $rc $err"; exit 1; }
+echo garbage > "$dir/garbage.sdb"
+err=$("$ptpcfg" sdb "$dir/garbage.sdb" 2>&1 >/dev/null); rc=$?
+[ "$rc" -eq 1 ] && grep -q "weder ein Datensatz-Container noch eine Abschnittsdatei" <<<"$err" || { echo "garbage file: $rc $err"; exit 1; }
+err=$("$ptpcfg" set "$startup" --file "$dir/none.txt" 2>&1 >/dev/null); rc=$?
+[ "$rc" -eq 1 ] && grep -q "gibt es nicht" <<<"$err" || { echo "missing values file: $rc $err"; exit 1; }
+set -e
+[ "$("$ptpcfg" --version)" = "ptpcfg $("$ptpcfg" --version | cut -d' ' -f2)" ] && "$ptpcfg" --version | grep -qE '^ptpcfg [0-9]+\.[0-9]+\.[0-9]+$' \
+  || { echo "ptpcfg --version"; exit 1; }
+
 # a project that cannot be opened is reported, not taken for a module without data
 set +e; err=$(QORB4_PROJECT="$dir/none.qorb" "$ptpcfg" show "$startup" 2>&1 >/dev/null); rc=$?; set -e
 [ "$rc" -eq 1 ] && grep -q "^ptpcfg: Projekt $dir/none.qorb kann nicht geöffnet werden: " <<<"$err" ||

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "app/ptp_app.h"
+#include "host/messages.h"
 
 int main(int argc, char** argv) {
     // Answered before anything starts: no window, no registry, no project.
@@ -20,14 +21,21 @@ int main(int argc, char** argv) {
     bool embedded = !args.isEmpty() && (args.first() == "-Embedding" || args.first() == "-Automation");
     const std::string commandLine = embedded ? std::string() : args.join(' ').toStdString();
 
+    // Start-up measurements and the command-line tests end the program as soon as the main
+    // window is shown; nobody is there to answer a message box, so messages go to standard
+    // error and every question is answered "no": nothing is stored, the program ends.
+    const bool quitWhenShown = std::getenv("VEMTRO_QUIT_WHEN_SHOWN") != nullptr;
+    host::StderrMessages unattended(host::StderrMessages::Answer::No);
+    if (quitWhenShown) host::setMessageService(&unattended);
+
     CPtPApp app;
     if (!app.InitInstance(commandLine, embedded)) {
         app.ExitInstance();
         return 1;
     }
-    // Start-up measurements end the program as soon as the main window is shown.
-    if (std::getenv("VEMTRO_QUIT_WHEN_SHOWN")) QTimer::singleShot(0, &qapp, &QApplication::quit);
+    if (quitWhenShown) QTimer::singleShot(0, &qapp, &QApplication::quit);
     int rc = app.m_bQuitRequested ? 0 : qapp.exec();
     app.ExitInstance();
+    if (quitWhenShown) host::setMessageService(nullptr);
     return rc;
 }

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Runs the README's example blocks as the README writes them, in order, in a scratch folder,
+# against the built programs; the first block (the two set-up commands) is what builds them.
+# A window that an example opens is ended as soon as it is shown, and its messages go to
+# standard error, since nobody is there to click.
+set -euo pipefail
+readme=$(realpath "$1") bin=$(realpath "$2")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# every ```sh block after the first, in README order
+awk '/^```sh$/ {n++; if (n > 1) keep = 1; next} /^```$/ {keep = 0; next} keep' "$readme" >"$work/examples.sh"
+[ -s "$work/examples.sh" ] || { echo "no examples found in $readme"; exit 1; }
+cd "$work"
+export PATH="$bin:$PATH" QT_QPA_PLATFORM=offscreen VEMTRO_QUIT_WHEN_SHOWN=1 QORB4_REGISTRY="$work"
+unset QORB4_PROJECT
+if ! bash -euo pipefail -x "$work/examples.sh" >"$work/out.txt" 2>&1; then
+  echo "an example of the README failed:"
+  tail -n 30 "$work/out.txt"
+  exit 1
+fi
+echo "ok: $(grep -cv '^\s*\(#\|$\)' "$work/examples.sh") example lines"

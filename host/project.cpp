@@ -2,7 +2,11 @@
 
 #include <sqlite3.h>
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 #include "host/messages.h"
 
@@ -61,6 +65,12 @@ std::unique_ptr<Project> Project::open(const std::string& path, bool create, std
         if (db) sqlite3_close(db);
         return nullptr;
     };
+    // A project that is not there is told apart from one that cannot be opened.
+    struct stat st;
+    if (!create && ::stat(path.c_str(), &st) != 0) {
+        const int err = errno;
+        return fail("Projekt " + path + " fehlt: " + std::strerror(err), nullptr);
+    }
     int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK)

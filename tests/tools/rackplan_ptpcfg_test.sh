@@ -79,8 +79,13 @@ set -e
 
 # a project that cannot be opened is reported, not taken for a module without data
 set +e; err=$(QORB4_PROJECT="$dir/none.qorb" "$ptpcfg" show "$startup" 2>&1 >/dev/null); rc=$?; set -e
-[ "$rc" -eq 1 ] && grep -q "^ptpcfg: Projekt $dir/none.qorb kann nicht geöffnet werden: " <<<"$err" ||
+[ "$rc" -eq 1 ] && grep -q "^ptpcfg: Projekt $dir/none.qorb fehlt: No such file or directory" <<<"$err" ||
   { echo "missing project not reported: $rc $err"; exit 1; }
+# ... and one that is there but no project as such
+echo garbage > "$dir/garbage.qorb"
+set +e; err=$(QORB4_PROJECT="$dir/garbage.qorb" "$ptpcfg" show "$startup" 2>&1 >/dev/null); rc=$?; set -e
+[ "$rc" -eq 1 ] && grep -q "^ptpcfg: Projekt $dir/garbage.qorb ist keine Projektdatei" <<<"$err" ||
+  { echo "damaged project not reported: $rc $err"; exit 1; }
 
 # bad arguments are refused with a message and exit code 1
 if "$rackplan" add-module "$project" S9 --model CP731 --order x --rack 0 --slot 1 2>/dev/null; then exit 1; fi

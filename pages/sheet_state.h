@@ -1,6 +1,7 @@
 #pragma once
 // The inside of the sheet model, shared by its parts: the page values, the field table,
 // taking one value, opening and writing back. Nothing outside pages/ includes this.
+#include <cctype>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -138,11 +139,16 @@ private:
         if (value_ == "1") return 1;
         return std::nullopt;
     }
+    // A code: decimal, or hexadecimal after "0x"; a leading zero is no octal mark.
     std::optional<long> code() const {
-        if (value_.empty()) return std::nullopt;
-        char* end = nullptr;
-        long v = std::strtol(value_.c_str(), &end, 0);
-        if (*end != '\0' || v < 0 || v > 255) return std::nullopt;
+        const bool hex = value_.size() > 2 && value_[0] == '0' && (value_[1] == 'x' || value_[1] == 'X');
+        const std::string digits = hex ? value_.substr(2) : value_;
+        if (digits.empty() || digits.size() > 4) return std::nullopt;
+        for (char c : digits)
+            if (!(hex ? std::isxdigit(static_cast<unsigned char>(c)) : std::isdigit(static_cast<unsigned char>(c))))
+                return std::nullopt;
+        const long v = std::strtol(digits.c_str(), nullptr, hex ? 16 : 10);
+        if (v > 255) return std::nullopt;
         return v;
     }
 

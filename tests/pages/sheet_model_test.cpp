@@ -375,6 +375,25 @@ TEST(SheetModel, ArgumentOrderDoesNotChangeTheVerdict) {
     }
 }
 
+// Codes are decimal, or hexadecimal after "0x"; "010" is ten, not eight.
+TEST(SheetModel, CodesAreDecimalUnlessWrittenInHex) {
+    Module m{kCP731, kIfRs232, kProt3964};
+    struct Case {
+        const char* value;
+        bool ok;
+        uint8_t mode;
+    };
+    const Case cases[] = {{"3", true, 3}, {"03", true, 3}, {"0x4", true, 4}, {"010", false, 0}, {"0x", false, 0},
+                          {"-1", false, 0}, {"+3", false, 0}, {" 3", false, 0}, {"3a", false, 0}};
+    for (const auto& c : cases) {
+        auto r = applyValues(context(m), stored(m), CDbdr{}, {{"byMode", c.value}});
+        EXPECT_EQ(r.ok, c.ok) << c.value << ": " << r.text;
+        if (c.ok) {
+            EXPECT_EQ(r.db.byMode, c.mode) << c.value;
+        }
+    }
+}
+
 TEST(SheetModel, NamesGivenTwiceOrUnknown) {
     Module m{kCP731, kIfRs232, kProt3964};
     auto twice = applyValues(context(m), stored(m), CDbdr{}, {{"byBaud", "300"}, {"CDb.byBaud", "600"}});

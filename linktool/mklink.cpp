@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <sys/acl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -130,25 +131,6 @@ std::string whyNotFolder(const std::string& path) {
 bool exists(const std::string& path) {
     struct stat st;
     return ::lstat(path.c_str(), &st) == 0;
-}
-
-// mkdir -p. Folders this creates get mode 0755 regardless of the umask: the chain above the data
-// folder has to be traversable by the users who get access to it.
-bool makeFolders(const std::string& path) {
-    if (path.empty()) return false;
-    size_t pos = 0;
-    while (pos != std::string::npos) {
-        pos = path.find('/', pos + 1);
-        const std::string part = path.substr(0, pos);
-        if (part.empty() || part.back() == '/') continue;
-        if (isFolder(part)) continue;
-        if (::mkdir(part.c_str(), 0755) != 0) {
-            if (errno != EEXIST || !isFolder(part)) return false;
-            continue;
-        }
-        ::chmod(part.c_str(), 0755);
-    }
-    return isFolder(path);
 }
 
 std::vector<std::string> entryNames(int dirFd) {
@@ -328,15 +310,135 @@ bool isSameOrBelow(int fd, dev_t dev, ino_t ino) {
     return true;
 }
 
-bool copyFolderContents(const std::string& from, const std::string& to) {
+// ---- the data folder ---------------------------------------------------------------------------
+
+// Names beside the data folder: the lock that keeps a second run out, the copy while it is made and
+// the copy once it is complete. Only a complete copy is ever moved into the data folder, and the
+// old folder is renamed to its backup only after that, so a run killed at any point leaves either
+// an incomplete copy (thrown away and made again) or a complete one whose old folder is already
+// backed up (moved in by the next run).
+std::string lockName() { return std::string(".") + kDataFolderName + ".lock"; }
+std::string stagingName() { return std::string(".") + kDataFolderName + ".staging"; }
+std::string readyName() { return std::string(".") + kDataFolderName + ".ready"; }
+
+// Renames without replacing anything; 0 or the errno.
+int moveNoReplace(int fromDir, const std::string& from, int toDir, const std::string& to) {
+    if (::renameat2(fromDir, from.c_str(), toDir, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    // File systems without no-replace renames: the lock keeps other runs out, so a look first does.
+    struct stat st;
+    if (::fstatat(toDir, to.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return EEXIST;
+    return ::renameat(fromDir, from.c_str(), toDir, to.c_str()) == 0 ? 0 : errno;
+}
+
+// Removes an entry and, for a folder, everything below it; symbolic links are removed, never
+// followed.
+bool removeTree(int dirFd, const std::string& name, int depth = 0) {
+    struct stat st;
+    if (::fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return errno == ENOENT;
+    if (!S_ISDIR(st.st_mode)) return ::unlinkat(dirFd, name.c_str(), 0) == 0;
+    if (depth > kMaxDepth) return false;
+    Fd sub = openFolderAt(dirFd, name);
+    if (!sub.valid()) return false;
+    bool ok = true;
+    for (const std::string& entry : entryNames(sub.get())) ok = removeTree(sub.get(), entry, depth + 1) && ok;
+    return ok && ::unlinkat(dirFd, name.c_str(), AT_REMOVEDIR) == 0;
+}
+
+bool exists(int dirFd, const std::string& name) {
+    struct stat st;
+    return ::fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+// Moves every entry of the complete copy `from` into `to`, each by one rename: folders merge into a
+// folder of the same name, anything whose name is taken gets the first free numbered name. What is
+// moved is gone from `from`, so an interrupted move goes on where it stopped.
+bool mergeInto(int from, int to, int depth) {
+    if (depth > kMaxDepth) return false;
+    for (const std::string& name : entryNames(from)) {
+        struct stat st;
+        if (::fstatat(from, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
+        const bool folder = S_ISDIR(st.st_mode);
+        int err = moveNoReplace(from, name, to, name);
+        if (err == 0) continue;
+        if (err != EEXIST) return false;
+        if (folder) {
+            if (Fd there = openFolderAt(to, name); there.valid()) {
+                Fd here = openFolderAt(from, name);
+                if (!here.valid() || !mergeInto(here.get(), there.get(), depth + 1)) return false;
+                if (::unlinkat(from, name.c_str(), AT_REMOVEDIR) != 0) return false;
+                continue;
+            }
+        }
+        for (int n = 1; n <= kMaxNameNumber && err == EEXIST; ++n)
+            err = moveNoReplace(from, name, to, numberedName(name, n, !folder));
+        if (err != 0) return false;
+    }
+    return true;
+}
+
+// Puts the complete copy `ready` in place as the data folder: a single rename when there is none
+// yet, else entry by entry into the one there.
+bool moveIntoPlace(int parent, const std::string& ready) {
+    const int err = moveNoReplace(parent, ready, parent, kDataFolderName);
+    if (err == 0) return true;
+    if (err != EEXIST) return false;
+    Fd from = openFolderAt(parent, ready), to = openFolderAt(parent, kDataFolderName);
+    if (!from.valid() || !to.valid() || !mergeInto(from.get(), to.get(), 0)) return false;
+    return ::unlinkat(parent, ready.c_str(), AT_REMOVEDIR) == 0;
+}
+
+// Copies the old folder's contents into a new staging folder beside the data folder and, once
+// complete, renames it to `ready`. `target` is the data folder's state (absent: st_nlink == 0).
+bool copyToStaging(const std::string& from, int parent, const struct stat& target) {
     Fd src(::open(from.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (!src.valid() || !makeFolders(to)) return false;
-    Fd dst(::open(to.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     struct stat sst;
-    if (!dst.valid() || ::fstat(src.get(), &sst) != 0) return false;
+    if (!src.valid() || ::fstat(src.get(), &sst) != 0) return false;
     // Copying a folder into itself would never end and would duplicate every file.
-    if (isSameOrBelow(dst.get(), sst.st_dev, sst.st_ino)) return false;
-    return copyContents(src.get(), dst.get(), 0);
+    if (target.st_nlink != 0 && target.st_dev == sst.st_dev && target.st_ino == sst.st_ino) return false;
+    if (isSameOrBelow(parent, sst.st_dev, sst.st_ino)) return false;
+    if (::mkdirat(parent, stagingName().c_str(), 0700) != 0) return false;
+    Fd dst = openFolderAt(parent, stagingName());
+    if (!dst.valid() || !copyContents(src.get(), dst.get(), 0)) return false;
+    // The mode a data folder made by this tool has: the chain down to it stays traversable.
+    if (::fchmod(dst.get(), 0755) != 0) return false;
+    return moveNoReplace(parent, stagingName(), parent, readyName()) == 0;
+}
+
+// Walks from the common folder down to the folder that holds the data folder, creating what is
+// missing (mode 0755 regardless of the umask: the users who get access have to pass through) and
+// never following a symbolic link. On failure `why` says what stopped the walk.
+Fd openDataParent(const std::string& common, std::string& why) {
+    Fd dir(::open(common.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir.valid()) {
+        why = std::string(std::strerror(errno)) + ": " + common;
+        return Fd();
+    }
+    std::string path = common;
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    std::string_view rest = kCommonSubPath;
+    while (!rest.empty()) {
+        const size_t slash = rest.find('/');
+        const std::string name(rest.substr(0, slash));
+        rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+        path += "/" + name;
+        const bool created = ::mkdirat(dir.get(), name.c_str(), 0755) == 0;
+        if (!created && errno != EEXIST) {
+            why = std::string(std::strerror(errno)) + ": " + path;
+            return Fd();
+        }
+        Fd sub = openFolderAt(dir.get(), name);
+        if (!sub.valid()) {
+            const int err = errno;
+            struct stat st;
+            const bool link = ::fstatat(dir.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+            why = link ? "symbolic link in the path: " + path : std::string(std::strerror(err)) + ": " + path;
+            return Fd();
+        }
+        if (created) ::fchmod(sub.get(), 0755);
+        dir = std::move(sub);
+    }
+    return dir;
 }
 
 // Renames the old folder to the first free backup name; `used` receives the name tried last.
@@ -458,7 +560,7 @@ bool grantOn(int fd, const struct stat& st, gid_t group) {
            acl_set_file(path.c_str(), ACL_TYPE_DEFAULT, inherited.get()) == 0;
 }
 
-bool grantBelow(int dirFd, gid_t group, int depth) {
+bool grantBelow(int dirFd, const std::string& prefix, gid_t group, int depth, const PassOverFn& passOver) {
     if (depth > kMaxDepth) return false;
     bool ok = true;
     for (const std::string& name : entryNames(dirFd)) {
@@ -468,11 +570,17 @@ bool grantBelow(int dirFd, gid_t group, int depth) {
             Fd sub = openFolderAt(dirFd, name);
             if (!sub.valid() || ::fstat(sub.get(), &st) != 0) { ok = false; continue; }
             ok = grantOn(sub.get(), st, group) && ok;
-            ok = grantBelow(sub.get(), group, depth + 1) && ok;
+            ok = grantBelow(sub.get(), prefix + name + "/", group, depth + 1, passOver) && ok;
         } else if (S_ISREG(st.st_mode)) {
             Fd file(::openat(dirFd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
             if (!file.valid() || ::fstat(file.get(), &st) != 0) { ok = false; continue; }
             if (!S_ISREG(st.st_mode)) continue;  // replaced by a link meanwhile: not ours to change
+            // Another name of the same file may lie anywhere on this file system; a grant here
+            // would open it there too. Counted on the open file, so no rename can slip one in.
+            if (st.st_nlink > 1) {
+                if (passOver) passOver(prefix + name, std::to_string(st.st_nlink) + " hard links");
+                continue;
+            }
             ok = grantOn(file.get(), st, group) && ok;
         }
         // Symbolic links are skipped: their targets may lie anywhere.
@@ -482,12 +590,11 @@ bool grantBelow(int dirFd, gid_t group, int depth) {
 
 }  // namespace
 
-bool grantChangeAccess(const std::string& folder, gid_t group) {
-    Fd top(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+bool grantChangeAccess(int folder, gid_t group, const PassOverFn& passOver) {
     struct stat st;
-    if (!top.valid() || ::fstat(top.get(), &st) != 0) return false;
-    bool ok = grantOn(top.get(), st, group);
-    return grantBelow(top.get(), group, 0) && ok;
+    if (folder < 0 || ::fstat(folder, &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    bool ok = grantOn(folder, st, group);
+    return grantBelow(folder, "", group, 0, passOver) && ok;
 }
 
 Environment::Environment()
@@ -511,8 +618,13 @@ std::string usage() {
            "(belegte Namen bekommen _1, _2, ...; nichts wird überschrieben), benennt den alten Ordner in\n"
            + kDataFolderName + "_backup (oder " + kDataFolderName + "_backup_1, _2, ...) um, legt an seiner Stelle den symbolischen Link\n"
            "LINKORDNER/" + kDataFolderName + " auf den neuen Ordner an und gibt der Gruppe \"" + kUsersGroup + "\" Änderungsrechte\n"
-           "(ACL: lesen, schreiben, Ordner öffnen; vererbt an alles, was darin entsteht). Ein weiterer Lauf\n"
-           "findet den Link und lässt ihn stehen. Scheitert das Kopieren, bleibt der alte Ordner in Gebrauch.\n"
+           "(ACL: lesen, schreiben, Ordner öffnen; vererbt an alles, was darin entsteht; Dateien mit mehr als\n"
+           "einem harten Link bekommen sie nicht). Ein weiterer Lauf findet den Link und lässt ihn stehen.\n"
+           "Scheitert das Kopieren, bleibt der alte Ordner in Gebrauch. Kopiert wird zuerst in einen Ordner\n"
+           "neben dem Datenordner, der erst vollständig an seinen Platz kommt; ein abgebrochener Lauf wird\n"
+           "vom nächsten zu Ende geführt, ohne dass eine Datei doppelt ankommt. Ein symbolischer Link auf dem\n"
+           "Weg unterhalb von PROGRAMDATA zum Datenordner verhindert den Lauf, ebenso ein zweiter Lauf, der\n"
+           "gerade arbeitet (Sperrdatei ." + kDataFolderName + ".lock neben dem Datenordner).\n"
            "\n"
            "Argumente (umgebende Leerzeichen zählen nicht):\n"
            "  LINKORDNER      der Ordner, in dem der Link entsteht; er muss bestehen. Ein relativer Pfad\n"
@@ -531,7 +643,8 @@ std::string usage() {
            "   0 (0)    erledigt, auch wenn der Link schon bestand\n"
            "  -1 (255)  kein Argument oder eine unbekannte Option\n"
            "  -2 (254)  der gemeinsame Anwendungsdatenordner ist nicht bestimmbar\n"
-           "  -3 (253)  der Link ist nicht angelegt (auch wenn das Kopieren scheiterte)\n"
+           "  -3 (253)  der Link ist nicht angelegt (auch wenn das Kopieren scheiterte, der Weg zum\n"
+           "            Datenordner einen symbolischen Link enthält oder ein anderer Lauf gerade arbeitet)\n"
            "  -4 (252)  der Wechsel in den Linkordner scheiterte (ohne Protokolldatei auch: der\n"
            "            Linkordner fehlt) oder die Änderungsrechte sind nicht vergeben\n"
            "  -5 (251)  der Linkordner fehlt (nur mit Protokolldatei)\n"
@@ -603,32 +716,96 @@ int run(const std::vector<std::string>& args, const Environment& env) {
     log.line({"\r\n\r\nCHANGE DIRECTORY TO:  ", linkFolder, "     RESULT = ", result(inLinkFolder)});
     if (!inLinkFolder) return kChangeDirOrGrantFailed;
 
-    makeFolders(target);
+    const auto changeBack = [&] {
+        const bool back = !startFolder.empty() && ::chdir(startFolder.c_str()) == 0;
+        log.line({"\r\n\r\nCHANGE DIRECTORY TO:  ", startFolder, "     RESULT = ", result(back)});
+    };
+    // Nothing copied, linked or granted: the old folder stays in use.
+    const auto refuse = [&](std::initializer_list<std::string_view> why) {
+        log.line(why);
+        changeBack();
+        log.line({kEndLine});
+        return kLinkFailed;
+    };
+
+    std::string why;
+    const Fd parent = openDataParent(*common, why);
+    if (!parent.valid())
+        return refuse({"\r\n\r\nCREATE DIRECTORY:  ", target, "     RESULT = failure (", why, ")"});
+    const std::string parentPath = target.substr(0, target.rfind('/') + 1);
+
+    // One run at a time: a second one would copy every file again beside the first one's.
+    const Fd lock(::openat(parent.get(), lockName().c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600));
+    if (!lock.valid() || ::flock(lock.get(), LOCK_EX | LOCK_NB) != 0) {
+        const std::string reason =
+            lock.valid() && errno == EWOULDBLOCK ? "another run of y5mklink is at work" : std::strerror(errno);
+        return refuse({"\r\n\r\nLOCK DATA DIRECTORY:  ", parentPath, lockName(), "     RESULT = failure (", reason, ")"});
+    }
+
+    struct stat tst {};
+    if (::fstatat(parent.get(), kDataFolderName, &tst, AT_SYMLINK_NOFOLLOW) != 0) {
+        tst = {};
+    } else if (S_ISLNK(tst.st_mode)) {
+        return refuse({"\r\n\r\nCREATE DIRECTORY:  ", target, "     RESULT = failure (symbolic link in the path: ", target, ")"});
+    } else if (!S_ISDIR(tst.st_mode)) {
+        return refuse({"\r\n\r\nCREATE DIRECTORY:  ", target, "     RESULT = failure (", std::strerror(ENOTDIR), ")"});
+    }
 
     struct stat st;
     const bool present = ::lstat(link.c_str(), &st) == 0;
     const bool isLink = present && S_ISLNK(st.st_mode);
-    if (present && S_ISDIR(st.st_mode)) {
-        const bool copied = copyFolderContents(link, target);
+    const bool oldFolder = present && S_ISDIR(st.st_mode);
+
+    // What an interrupted run left: a copy still being made is never used; a complete one is used
+    // only when its old folder is already backed up, else the old folder is copied afresh.
+    for (const std::string& leftover : {stagingName(), readyName()}) {
+        if (!exists(parent.get(), leftover) || (leftover == readyName() && !oldFolder)) continue;
+        const bool removed = removeTree(parent.get(), leftover);
+        log.line({"\r\n\r\nREMOVE UNFINISHED COPY: \"", parentPath, leftover, "\"   RESULT = ", result(removed)});
+    }
+    bool placed = true;
+    if (!oldFolder && exists(parent.get(), readyName())) {
+        placed = moveIntoPlace(parent.get(), readyName());
+        log.line({"\r\n\r\nMOVE DIRECTORY: \"", parentPath, readyName(), "\" TO: \"", target, "\"   RESULT = ", result(placed)});
+    }
+
+    if (oldFolder) {
+        const bool copied = copyToStaging(link, parent.get(), tst);
         log.line({"\r\n\r\nCOPY DIRECTORY: \"", link, "\" TO: \"", target, "\"   RESULT = ", result(copied)});
+        if (!copied) removeTree(parent.get(), stagingName());
         if (copied) {
             std::string backup;
             const bool renamed = renameToBackup(link, backup);
             log.line({"\r\n\r\nRENAME DIRECTORY: \"", link, "\" TO: \"", backup, "\"   RESULT = ", result(renamed)});
+            if (renamed) {
+                placed = moveIntoPlace(parent.get(), readyName());
+                if (!placed)
+                    log.line({"\r\n\r\nMOVE DIRECTORY: \"", parentPath, readyName(), "\" TO: \"", target,
+                              "\"   RESULT = failure"});
+            } else {
+                // The old folder stays in use; its copy would only be found and thrown away later.
+                removeTree(parent.get(), readyName());
+            }
         }
     }
+
+    // The data folder itself, when nothing was moved in to become it.
+    if (::mkdirat(parent.get(), kDataFolderName, 0755) == 0) {
+        if (Fd made = openFolderAt(parent.get(), kDataFolderName); made.valid()) ::fchmod(made.get(), 0755);
+    }
+    const Fd data = openFolderAt(parent.get(), kDataFolderName);
 
     bool linkFailed = false;
     const char* linkResult = "link already found";
     if (!isLink) {
-        // Fails while the old folder is still there, so a failed copy never loses it.
-        linkFailed = ::symlink(target.c_str(), link.c_str()) != 0;
+        // Fails while the old folder is still there, so a failed copy never loses it; and a copy
+        // that is not all in place yet gets no link to a data folder that lacks part of it.
+        linkFailed = !placed || ::symlink(target.c_str(), link.c_str()) != 0;
         linkResult = result(!linkFailed);
     }
     log.line({"\r\n\r\nCREATE SYMBOLIC LINK: \"", kDataFolderName, "\" ---> \"", target, "\"   RESULT = ", linkResult});
 
-    const bool back = !startFolder.empty() && ::chdir(startFolder.c_str()) == 0;
-    log.line({"\r\n\r\nCHANGE DIRECTORY TO:  ", startFolder, "     RESULT = ", result(back)});
+    changeBack();
 
     // Without the group there is nothing to grant, and that is a failed grant, not a success.
     std::string command;
@@ -636,7 +813,10 @@ int run(const std::vector<std::string>& args, const Environment& env) {
     if (const group* g = ::getgrnam(env.usersGroup.c_str())) {
         const gid_t gid = g->gr_gid;
         command = permissionCommand(target, g->gr_name);
-        granted = env.grant && env.grant(target, gid);
+        const PassOverFn passOver = [&](const std::string& entry, const std::string& reason) {
+            log.line({"\r\n\r\nNOT GRANTED: \"", target, "/", entry, "\"   RESULT = skipped (", reason, ")"});
+        };
+        granted = data.valid() && env.grant && env.grant(data.get(), gid, passOver);
     }
     log.line({"\r\n\r\nEXECUTE COMMAND:  ", command, "     RESULT = ", result(granted)});
     log.line({kEndLine});

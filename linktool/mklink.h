@@ -22,13 +22,27 @@
 //     ACL entries are kept; the group's entry only ever gains rights. Symbolic links below T are
 //     never followed. The log shows the equivalent setfacl command line.
 //
-// Copy into T: folders merge into a folder of the same name; a file, symbolic link or folder
-// whose name is already taken in T by something it cannot merge with gets the first free name of
+// The way down to T: from the common folder on, every folder is opened without following a
+// symbolic link (and created when missing); a symbolic link anywhere below the common folder, T
+// included, refuses the run before anything is copied, linked or granted (log line CREATE
+// DIRECTORY with the reason, exit code kLinkFailed). The common folder itself may be a link.
+// Files in T with more than one hard link are not granted; each gets a NOT GRANTED log line.
+//
+// One run at a time: a run holds an flock on <common>/Quenral/Automation/Qorb4/.Vemtro.lock from
+// before it looks at T to its end; a second run finds it held, logs LOCK DATA DIRECTORY and ends
+// with kLinkFailed, changing nothing.
+//
+// Copy: the old folder is copied into .Vemtro.staging beside T; complete, that is renamed to
+// .Vemtro.ready, the old folder is renamed to its backup, and the copy is moved into place: as T
+// by one rename when there is no T yet, else entry by entry into T, where folders merge into a
+// folder of the same name and a file, symbolic link or folder whose name is already taken by
+// something it cannot merge with gets the first free name of
 //   name_1.ext, name_2.ext, ...   (folders and names without extension: name_1, name_2, ...)
-// A file appears in T only complete (written under a temporary name, then renamed without
-// replacing anything). Nothing that existed before is deleted or overwritten: the old folder stays
-// as <link folder>/Vemtro_backup (or Vemtro_backup_1, _2, ... when taken). If the copy fails the old
-// folder is left in place and the link is not made.
+// A rerun after a kill throws away a .Vemtro.staging (and a .Vemtro.ready whose old folder is
+// still there) and copies afresh; a .Vemtro.ready whose old folder is gone is moved into place.
+// So no file arrives twice however a run ends. Nothing that existed before is deleted or
+// overwritten: the old folder stays as <link folder>/Vemtro_backup (or Vemtro_backup_1, _2, ...
+// when taken). If the copy fails the old folder is left in place and the link is not made.
 #pragma once
 
 #include <sys/types.h>
@@ -63,10 +77,15 @@ inline constexpr int kSupportedMajorVersion = 6;
 // Highest number tried for a backup name or a renamed copy.
 inline constexpr int kMaxNameNumber = 4998;
 
-// Grants change access on a folder tree; true when every entry got it.
-using GrantFn = std::function<bool(const std::string& folder, gid_t group)>;
+// Told of each entry a grant leaves out on purpose: its path below the granted folder and why.
+using PassOverFn = std::function<void(const std::string& entry, const std::string& why)>;
+// Grants change access on the folder tree open as `folder`; true when every entry it did not
+// pass over got it.
+using GrantFn = std::function<bool(int folder, gid_t group, const PassOverFn& passOver)>;
 
-bool grantChangeAccess(const std::string& folder, gid_t group);
+// Files with more than one hard link are passed over: another name of the same file may lie
+// anywhere on the file system, and the grant would open it there too.
+bool grantChangeAccess(int folder, gid_t group, const PassOverFn& passOver = {});
 
 // What the tool takes from its surroundings, so that a run can be staged.
 struct Environment {

@@ -5,12 +5,15 @@
 #include <grp.h>
 #include <pwd.h>
 #include <sys/acl.h>
+#include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -112,15 +115,19 @@ struct ProgramRun {
 };
 
 // Runs the tool itself in `folder` with PROGRAMDATA as given (unset when empty), standard output and
-// error caught in files below `captureFolder`.
+// error caught in files below `captureFolder`. With `fileSizeLimit` the system kills the tool
+// (SIGXFSZ) the moment it writes a file beyond that size; status is then -1.
 ProgramRun runTool(const std::vector<std::string>& args, const std::string& folder,
-                   const std::string& programData, const std::string& captureFolder) {
+                   const std::string& programData, const std::string& captureFolder,
+                   rlim_t fileSizeLimit = RLIM_INFINITY) {
     const std::string outFile = captureFolder + "/stdout", errFile = captureFolder + "/stderr";
     const pid_t pid = ::fork();
     if (pid == 0) {
         const int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 || ::chdir(folder.c_str()) != 0) ::_exit(127);
+        const rlimit noCore{0, 0}, size{fileSizeLimit, fileSizeLimit};
+        if (::setrlimit(RLIMIT_CORE, &noCore) != 0 || ::setrlimit(RLIMIT_FSIZE, &size) != 0) ::_exit(127);
         if (programData.empty()) ::unsetenv("PROGRAMDATA");
         else ::setenv("PROGRAMDATA", programData.c_str(), 1);
         std::vector<char*> argv{const_cast<char*>(Y5MKLINK_PROGRAM)};
@@ -152,6 +159,8 @@ struct Scenario {
     Environment env;
 
     std::string backup(const std::string& suffix = "") const { return link + "_backup" + suffix; }
+    // The folder that holds the data folder, its lock file and, while a copy is made, its staging.
+    std::string dataParent() const { return programData + "/Quenral/Automation/Qorb4"; }
     std::string command() const {
         return "setfacl -R -m g:users:rwX,d:g:users:rwX \"" + target + "\"";
     }
@@ -198,7 +207,7 @@ protected:
             return std::nullopt;
         };
         // Without ACLs on this file system the grant cannot be shown; the rest of the run can.
-        if (!realGrant_) s.env.grant = [](const std::string&, gid_t) { return true; };
+        if (!realGrant_) s.env.grant = [](int, gid_t, const mklink::PassOverFn&) { return true; };
         out_.str("");
         err_.str("");
         s.env.out = &out_;
@@ -215,16 +224,19 @@ protected:
     }
 
     // Where a run must not reach: the tree and the ACLs of the scenario's folders.
-    static std::string untouched(const Scenario& s) {
+    static std::string untouched(const Scenario& s) { return stateOf(s.root); }
+
+    // A folder's tree with the ACLs of everything in it.
+    static std::string stateOf(const std::string& root) {
         std::string state;
-        for (const auto& [path, what] : tree(s.root)) {
+        for (const auto& [path, what] : tree(root)) {
             state += path + "=" + what + ";";
             if (what == "dir" || what.rfind("file:", 0) == 0) {
-                state += aclText(s.root + "/" + path, ACL_TYPE_ACCESS) + ";";
-                if (what == "dir") state += aclText(s.root + "/" + path, ACL_TYPE_DEFAULT) + ";";
+                state += aclText(root + "/" + path, ACL_TYPE_ACCESS) + ";";
+                if (what == "dir") state += aclText(root + "/" + path, ACL_TYPE_DEFAULT) + ";";
             }
         }
-        return state + aclText(s.root, ACL_TYPE_ACCESS) + aclText(s.root, ACL_TYPE_DEFAULT);
+        return state + aclText(root, ACL_TYPE_ACCESS) + aclText(root, ACL_TYPE_DEFAULT);
     }
 
     std::string root_;
@@ -282,7 +294,7 @@ TEST_F(LinktoolTest, LogLinesAndExitCodes) {
         {"grant refused",
          [](Scenario& s) {
              fs::create_directories(s.linkFolder);
-             s.env.grant = [](const std::string&, gid_t) { return false; };
+             s.env.grant = [](int, gid_t, const mklink::PassOverFn&) { return false; };
          },
          -4, -4,
          [](const Scenario& s) {
@@ -345,7 +357,7 @@ TEST_F(LinktoolTest, MissingLinkFolderChangesNothing) {
             writeFile(s.root + "/plainfile", "x");
             writeFile(s.target + "/earlier.txt", "from an earlier installation");
             bool granted = false;
-            s.env.grant = [&granted](const std::string&, gid_t) { return granted = true; };
+            s.env.grant = [&granted](int, gid_t, const mklink::PassOverFn&) { return granted = true; };
             const std::string log = s.root + "/../" + fs::path(s.root).filename().string() + ".log";
             const std::string before = untouched(s);
 
@@ -575,7 +587,7 @@ TEST_F(LinktoolTest, OptionsChangeNothing) {
         SCOPED_TRACE(shown);
         writeFile(s.link + "/a.txt", "would be moved by a run");
         bool granted = false;
-        s.env.grant = [&granted](const std::string&, gid_t) { return granted = true; };
+        s.env.grant = [&granted](int, gid_t, const mklink::PassOverFn&) { return granted = true; };
         const std::string before = untouched(s);
 
         EXPECT_EQ(run(s, args), c.code);
@@ -670,6 +682,219 @@ TEST_F(LinktoolTest, ProgramExitStatus) {
     EXPECT_EQ(fs::read_symlink(s.link).string(), s.target);
 }
 
+// ---- the data folder's path, interrupted and concurrent runs -------------------------------------
+
+// Top-level names in a folder.
+std::vector<std::string> namesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// What the folder that holds the data folder keeps after a finished run: the data folder and the
+// lock file, no staging.
+const std::vector<std::string> kFinishedParent = {".Vemtro.lock", "Vemtro"};
+
+// A symbolic link from the common folder down to the data folder would send the copy and the
+// grant wherever it points: the run is refused before anything is copied, linked or granted.
+TEST_F(LinktoolTest, DataFolderPathWithSymbolicLinkIsRefused) {
+    struct Case {
+        const char* linked;  // below the common folder
+        bool dangling;
+    };
+    const Case cases[] = {
+        {"Quenral", false},
+        {"Quenral/Automation", false},
+        {"Quenral/Automation/Qorb4", false},
+        {"Quenral/Automation/Qorb4/Vemtro", false},
+        {"Quenral", true},
+        {"Quenral/Automation/Qorb4/Vemtro", true},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.linked) + (c.dangling ? " (dangling)" : ""));
+        Scenario s = scenario("symlinked" + std::to_string(n++));
+        writeFile(s.link + "/a.txt", "alpha");
+        const std::string elsewhere = s.root + "/elsewhere";
+        if (!c.dangling) writeFile(elsewhere + "/kept.txt", "not ours", 0600);
+        const std::string linked = s.programData + "/" + c.linked;
+        fs::create_directories(fs::path(linked).parent_path());
+        fs::create_symlink(elsewhere, linked);
+        const std::string before = stateOf(elsewhere);
+
+        EXPECT_EQ(run(s, {s.linkFolder, s.log}), -3);
+
+        EXPECT_EQ(stateOf(elsewhere), before) << "nothing copied to or granted on the link's target";
+        EXPECT_FALSE(exists(elsewhere + "/Automation"));
+        EXPECT_EQ(tree(s.linkFolder), (std::map<std::string, std::string>{{"Vemtro", "dir"}, {"Vemtro/a.txt", "file:alpha"}}))
+            << "the old folder stays in use, no backup, no link";
+        EXPECT_EQ(readFile(s.log), kBegin + changeDir(s.linkFolder, "ok") + "\r\n\r\nCREATE DIRECTORY:  " + s.target +
+                                       "     RESULT = failure (symbolic link in the path: " + linked + ")" +
+                                       changeDir(s.root, "ok") + kEnd);
+    }
+}
+
+// The common folder itself is the installation's choice and may be a link; only what lies below
+// it is walked without following links.
+TEST_F(LinktoolTest, CommonFolderMayBeALink) {
+    Scenario s = scenario("commonlink");
+    writeFile(s.link + "/a.txt", "alpha");
+    const std::string real = s.programData;
+    s.programData = s.root + "/programdata-link";
+    fs::create_directory_symlink(real, s.programData);
+    const std::string pd = s.programData;
+    s.env.variable = [pd](const char* n) -> std::optional<std::string> {
+        if (std::string(n) == "PROGRAMDATA") return pd;
+        return std::nullopt;
+    };
+    s.target = s.programData + "/Quenral/Automation/Qorb4/Vemtro";
+
+    EXPECT_EQ(run(s, {s.linkFolder, s.log}), 0);
+    EXPECT_EQ(readFile(real + "/Quenral/Automation/Qorb4/Vemtro/a.txt"), "alpha");
+    EXPECT_EQ(readFile(s.log), s.linkedLog(s.moveLines(s.backup()), "ok"));
+}
+
+// A run killed while it copies (here by the file-size limit, in the middle of a large file) leaves
+// the old folder in use; the next run copies it once, as if nothing had happened.
+TEST_F(LinktoolTest, RunKilledDuringCopyIsCompletedByNextRun) {
+    Scenario s = scenario("killed");
+    for (int i = 0; i < 200; ++i) writeFile(s.link + "/a" + std::to_string(1000 + i) + ".txt", "early " + std::to_string(i));
+    writeFile(s.link + "/m/large.bin", std::string(256 * 1024, 'x'));
+    for (int i = 0; i < 100; ++i) writeFile(s.link + "/z" + std::to_string(1000 + i) + ".txt", "late " + std::to_string(i));
+    const auto old = tree(s.link);
+    const std::string capture = root_ + "/capture";
+    fs::create_directories(capture);
+
+    const ProgramRun killed = runTool({s.linkFolder, s.log}, s.root, s.programData, capture, 64 * 1024);
+    ASSERT_EQ(killed.status, -1) << "the size limit ends the run while it copies";
+    ASSERT_TRUE(fs::is_directory(fs::symlink_status(s.link))) << "killed before the old folder was moved";
+
+    const ProgramRun rerun = runTool({s.linkFolder, s.log}, s.root, s.programData, capture);
+
+    EXPECT_EQ(rerun.status, realGrant_ ? 0 : 252);
+    EXPECT_EQ(tree(s.target), old) << "every file once, no numbered duplicates, no temporary files";
+    EXPECT_EQ(tree(s.backup()), old);
+    EXPECT_FALSE(exists(s.backup("_1")));
+    EXPECT_EQ(fs::read_symlink(s.link).string(), s.target);
+    EXPECT_EQ(namesIn(s.dataParent()), kFinishedParent);
+}
+
+// What a run killed at each later point leaves behind, staged by hand: the next run finishes the
+// move without putting anything in twice.
+TEST_F(LinktoolTest, LeftoversOfAnInterruptedRunAreFinished) {
+    using Tree = std::map<std::string, std::string>;
+    struct Case {
+        const char* name;
+        std::function<void(const Scenario&)> stage;
+        Tree backup;  // expected afterwards
+    };
+    const Tree both = {{"a.txt", "file:alpha"}, {"b.txt", "file:beta"}};
+    const Case cases[] = {
+        {"incomplete copy, old folder in place",
+         [](const Scenario& s) {
+             writeFile(s.link + "/a.txt", "alpha");
+             writeFile(s.link + "/b.txt", "beta");
+             writeFile(s.dataParent() + "/.Vemtro.staging/a.txt", "alpha");
+             writeFile(s.dataParent() + "/.Vemtro.staging/.y5mklink-1-1.part", "be");
+         },
+         both},
+        {"complete copy, old folder not yet moved",
+         [](const Scenario& s) {
+             writeFile(s.link + "/a.txt", "alpha");
+             writeFile(s.link + "/b.txt", "beta");
+             writeFile(s.dataParent() + "/.Vemtro.ready/a.txt", "alpha");
+             writeFile(s.dataParent() + "/.Vemtro.ready/b.txt", "beta");
+         },
+         both},
+        {"copy partly moved in, old folder already backed up",
+         [](const Scenario& s) {
+             writeFile(s.backup() + "/a.txt", "alpha");
+             writeFile(s.backup() + "/b.txt", "beta");
+             writeFile(s.target + "/a.txt", "alpha");
+             writeFile(s.dataParent() + "/.Vemtro.ready/b.txt", "beta");
+         },
+         both},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Scenario s = scenario("leftover" + std::to_string(n++));
+        fs::create_directories(s.linkFolder);
+        c.stage(s);
+
+        EXPECT_EQ(run(s, {s.linkFolder, s.log}), 0);
+
+        EXPECT_EQ(tree(s.target), both);
+        EXPECT_EQ(tree(s.backup()), c.backup);
+        EXPECT_FALSE(exists(s.backup("_1")));
+        EXPECT_EQ(fs::read_symlink(s.link).string(), s.target);
+        EXPECT_EQ(namesIn(s.dataParent()), kFinishedParent);
+        EXPECT_EQ(readFile(s.log).find("failure"), std::string::npos) << readFile(s.log);
+    }
+}
+
+// While one run is at work (it holds the lock), a second one changes nothing and says why.
+TEST_F(LinktoolTest, SecondRunIsKeptOutWhileOneIsAtWork) {
+    Scenario s = scenario("locked");
+    writeFile(s.link + "/a.txt", "alpha");
+    const std::string lockFile = s.dataParent() + "/.Vemtro.lock";
+    fs::create_directories(s.dataParent());
+    const int held = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    const auto before = tree(s.root);
+
+    EXPECT_EQ(run(s, {s.linkFolder, s.log}), -3);
+
+    EXPECT_EQ(readFile(s.log), kBegin + changeDir(s.linkFolder, "ok") + "\r\n\r\nLOCK DATA DIRECTORY:  " + lockFile +
+                                   "     RESULT = failure (another run of y5mklink is at work)" +
+                                   changeDir(s.root, "ok") + kEnd);
+    auto after = tree(s.root);
+    after.erase("mklink.log");
+    EXPECT_EQ(after, before);
+
+    ::close(held);
+    EXPECT_EQ(run(s, {s.linkFolder, s.log}), 0);
+    EXPECT_EQ(tree(s.target), (std::map<std::string, std::string>{{"a.txt", "file:alpha"}}));
+}
+
+// Two runs started together: whichever order they take, every file arrives once.
+TEST_F(LinktoolTest, TwoRunsAtOnceCopyEveryFileOnce) {
+    Scenario s = scenario("together");
+    for (int i = 0; i < 300; ++i) writeFile(s.link + "/f" + std::to_string(1000 + i) + ".txt", std::to_string(i));
+    const auto old = tree(s.link);
+
+    std::vector<pid_t> runs;
+    for (int i = 0; i < 2; ++i) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            const int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, 1);
+            ::dup2(null, 2);
+            if (::chdir(s.root.c_str()) != 0) ::_exit(127);
+            ::setenv("PROGRAMDATA", s.programData.c_str(), 1);
+            ::execl(Y5MKLINK_PROGRAM, Y5MKLINK_PROGRAM, s.linkFolder.c_str(), nullptr);
+            ::_exit(127);
+        }
+        ASSERT_GT(pid, 0);
+        runs.push_back(pid);
+    }
+    const int done = realGrant_ ? 0 : 252;
+    for (const pid_t pid : runs) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_TRUE(WEXITSTATUS(status) == done || WEXITSTATUS(status) == 253) << WEXITSTATUS(status);
+    }
+
+    EXPECT_EQ(tree(s.target), old);
+    EXPECT_EQ(tree(s.backup()), old);
+    EXPECT_FALSE(exists(s.backup("_1")));
+    EXPECT_EQ(fs::read_symlink(s.link).string(), s.target);
+    EXPECT_EQ(namesIn(s.dataParent()), kFinishedParent);
+}
+
 // ---- access ------------------------------------------------------------------------------------
 
 TEST_F(LinktoolTest, GrantAddsToExistingRightsAndSkipsLinks) {
@@ -701,6 +926,32 @@ TEST_F(LinktoolTest, GrantAddsToExistingRightsAndSkipsLinks) {
     const std::string once = aclText(s.target + "/kept.txt", ACL_TYPE_ACCESS);
     ASSERT_EQ(run(s, {s.linkFolder}), 0);
     EXPECT_EQ(aclText(s.target + "/kept.txt", ACL_TYPE_ACCESS), once);
+}
+
+// A hard link in the data folder may name a file anywhere on the same file system: granting it
+// would open that file to the group. Such files are left out and named in the log.
+TEST_F(LinktoolTest, HardLinkedFileIsNotGranted) {
+    if (!realGrant_) GTEST_SKIP() << "no ACL support in " << root_ << " or no group 'users'";
+    Scenario s = scenario("hardlink");
+    const std::string g = "g:" + std::to_string(usersGid()) + ":";
+    const std::string outside = s.root + "/outside.txt";
+    writeFile(outside, "o", 0600);
+    writeFile(s.target + "/own.txt", "own", 0600);
+    fs::create_directories(s.target + "/sub");
+    ASSERT_EQ(::link(outside.c_str(), (s.target + "/planted.txt").c_str()), 0);
+    ASSERT_EQ(::link(outside.c_str(), (s.target + "/sub/deep.txt").c_str()), 0);
+    fs::create_directories(s.linkFolder);
+
+    EXPECT_EQ(run(s, {s.linkFolder, s.log}), 0);
+
+    EXPECT_EQ(aclText(outside, ACL_TYPE_ACCESS), "u::rw-,g::---,o::---");
+    EXPECT_EQ(aclText(s.target + "/own.txt", ACL_TYPE_ACCESS), "u::rw-,g::---," + g + "rw-,m::rw-,o::---");
+    EXPECT_NE(aclText(s.target + "/sub", ACL_TYPE_DEFAULT).find(g + "rwx"), std::string::npos);
+    std::string expected = s.linkedLog("", "ok");
+    expected.insert(expected.find("\r\n\r\nEXECUTE COMMAND"),
+                    "\r\n\r\nNOT GRANTED: \"" + s.target + "/planted.txt\"   RESULT = skipped (3 hard links)"
+                    "\r\n\r\nNOT GRANTED: \"" + s.target + "/sub/deep.txt\"   RESULT = skipped (3 hard links)");
+    EXPECT_EQ(readFile(s.log), expected);
 }
 
 // Throwaway accounts in group "users", removed again however the test ends.

@@ -174,10 +174,10 @@ private:
         case '[':
             return bracket();
         case '.': {
+            // every byte but newline, NUL included, as in GNU regex
             CharSet s;
             s.set();
             s.reset('\n');
-            s.reset(0);
             return single(s);
         }
         case '^': {
@@ -216,7 +216,7 @@ private:
     }
 
     // A list: backslash is an ordinary character in it, ']' first is literal, a
-    // negated list never matches newline.
+    // negated list never matches newline (but matches NUL).
     std::optional<Node> bracket() {
         CharSet s;
         bool negate = false;
@@ -259,7 +259,6 @@ private:
             s.flip();
             s.reset('\n');
         }
-        s.reset(0);
         return single(s);
     }
 

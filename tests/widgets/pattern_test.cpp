@@ -106,6 +106,14 @@ TEST(IsoEditPattern, AutomatonHandlesTheWiderSyntax) {
     for (const auto& [pattern, alphabet] : more) checkExhaustively(pattern, alphabet, 4, 7);
 }
 
+TEST(IsoEditPattern, NulIsAnOrdinaryCharacterAsInGnuRegex) {
+    // Dot, negated lists and the control class match a NUL byte in GNU regex; the automaton
+    // must say the same, or a text with one is refused although it can still become valid.
+    const std::string alphabet("a\0b", 3);
+    for (const char* pattern : {".{2}", "[^a]b?", "[^]a]{1,2}", "[[:cntrl:]]a", "a[^b]*"})
+        checkExhaustively(pattern, alphabet, 3, 5);
+}
+
 TEST(IsoEditPattern, CompileFailureAndEmptyPattern) {
     EXPECT_EQ(CompiledPattern::compile("[0-9"), nullptr);
     EXPECT_EQ(CompiledPattern::compile("(12"), nullptr);

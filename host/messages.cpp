@@ -75,6 +75,12 @@ int showMessage(const std::string& title, int id, const std::vector<std::string>
     return deliver(fromResource(title, id, inserts));
 }
 
+int showMessageAdding(const std::string& title, int id, const std::string& added) {
+    Message m = fromResource(title, id, {});
+    if (!added.empty()) m.text += "\n\n" + added;
+    return deliver(m);
+}
+
 int showMessage(int id, const std::vector<std::string>& inserts) { return showMessage(g_title, id, inserts); }
 
 void plainMessage(const std::string& title, const std::string& text) {

@@ -46,6 +46,9 @@ void setErrorLogPath(const std::string& path);
 // title set before. A message without a resource shows its id. Returns the button.
 int showMessage(int id, const std::vector<std::string>& inserts = {});
 int showMessage(const std::string& title, int id, const std::vector<std::string>& inserts = {});
+// The same message with `added` as a paragraph of its own after the resource's text: the
+// system's reason behind it (which file, no permission, disk full, ...).
+int showMessageAdding(const std::string& title, int id, const std::string& added);
 
 // A plain message box with a fixed text and one OK button.
 void plainMessage(const std::string& title, const std::string& text);

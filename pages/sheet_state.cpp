@@ -124,7 +124,7 @@ State openState(const CheckContext& ctx, Sheet sheet, const CDb& db, std::vector
     p.rk512 = sheet == Sheet::CP731_Rk512;
     if (p.rk512) p.dataBits = 8;
     if (is830(ctx)) {
-        p.charDelay = db.wCharDelay;
+        p.charDelay = long{db.wCharDelay};  // by value: a packed field has no aligned address
         p.connectTries = db.aby830Ext1[3];
         p.sendTries = db.aby830Ext1[4];
         s.blockCheck = db.aby830Ext1[6] != 0;
@@ -142,8 +142,8 @@ State openState(const CheckContext& ctx, Sheet sheet, const CDb& db, std::vector
     s.reactionBaud = reactionWaitEnabled(ctx) && db.wReactionWait != 0;
 
     auto& a = s.ascii;
-    a.charDelay = db.wCharDelay;
-    a.telegramLen = db.wTelegramLen;
+    a.charDelay = long{db.wCharDelay};
+    a.telegramLen = long{db.wTelegramLen};
     a.dataBits = db.byDataBits;
     a.stopBits = stop;
     a.baudRate = sel.baudRate;
@@ -185,7 +185,7 @@ State openState(const CheckContext& ctx, Sheet sheet, const CDb& db, std::vector
     }
     // RK 512 has no CPU receive box; its receive page neither shows nor checks the DB number.
     r.useCpuBox = is831(ctx) && sheet != Sheet::CP731_Rk512 && db.wRecvDbNo != 0;
-    r.dbNo = db.wRecvDbNo;
+    r.dbNo = long{db.wRecvDbNo};
     s.clearRecvBuf = db.byClearRecvBuf != 0;
     s.extErrDisplay = db.byExtErrDisplay != 0 && (!isCP731Family(ctx.moduleType) || extErrDisplayEnabled(ctx));
 

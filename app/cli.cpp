@@ -91,9 +91,8 @@ void line(std::string& out, const char* name, const T& value) {
 }  // namespace
 
 std::string ExecutableFolder() {
-    std::error_code ec;
-    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string(".") : exe.parent_path().string();
+    const std::string folder = config::ProgramFolder();
+    return folder.empty() ? std::string("/") : folder;
 }
 
 std::string ShowDocument(const CPtpDoc& d) {
@@ -220,6 +219,10 @@ int runSet(const std::vector<std::string>& a, std::string& out) {
     if (!readValues(std::vector<std::string>(a.begin() + 1, a.end()), values)) return kFailure;
     AppSettings app = configure();
     CPtpDoc doc(app);
+    // The module's stored block is held from loading to storing: a second run waits for this
+    // one and then loads what it stored, and nothing stored in between is overwritten unasked.
+    doc.m_bHoldStoredBlock = 1;
+    doc.m_bAskBeforeOverwrite = 0;
     if (!start(doc, a[0])) return kFailure;
     if (doc.m_bOnline) {
         std::fputs("ptpcfg set: online wird nichts gespeichert\n", stderr);
@@ -237,7 +240,7 @@ int runSet(const std::vector<std::string>& a, std::string& out) {
         doc.m_CurPrinter = r.dr;
     }
     doc.SetModifiedFlag(true);
-    if (doc.Store() != 1) return kFailure;
+    if (doc.Store() != 1 || !doc.ReleaseStoredBlock()) return kFailure;
     out += "gespeichert\n";
     return kDone;
 }
@@ -262,6 +265,10 @@ int runSdb(const std::vector<std::string>& a, std::string& out) {
         return kFailure;
     }
     transfer::ReadResult r = transfer::ReadFile(a[0], CPtpDoc::kSectionBufferSize);
+    if (r.status == transfer::ReadStatus::NotRegular) {
+        std::fprintf(stderr, "ptpcfg sdb: %s %s\n", a[0].c_str(), r.why.c_str());
+        return kFailure;
+    }
     if (r.status != transfer::ReadStatus::Ok) {
         std::fprintf(stderr, "ptpcfg sdb: %s\n", fileProblem(a[0], r.error).c_str());
         return kFailure;

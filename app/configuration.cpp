@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 
 #include "resources/strings.h"
 
@@ -32,6 +33,13 @@ std::string lower(std::string s) {
 }
 
 }  // namespace
+
+std::string ProgramFolder() {
+    std::error_code ec;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    // Without it there is no safe relative place; the root folder is none a user can write.
+    return ec || exe.parent_path().empty() ? std::string() : exe.parent_path().string();
+}
 
 std::string UpToComma(const std::string& text) { return text.substr(0, text.find(',')); }
 
@@ -72,7 +80,10 @@ Result Configure(host::Registry& r, const std::string& executableName, const Lib
     std::string subPath = r.read(Hive::LocalMachine, kProgram, "SubPath").value_or("/");
     std::replace(subPath.begin(), subPath.end(), '\\', '/');
     s.installPath = hostDir + subPath;
-    if (s.installPath.empty() || s.installPath.back() != '/') s.installPath += '/';
+    // A relative place (the default "." among them) is the program's own folder, never the
+    // folder the program was started in: whoever can write there must not get code loaded.
+    if (s.installPath.empty() || s.installPath.front() != '/') s.installPath = ProgramFolder() + "/" + s.installPath;
+    if (s.installPath.back() != '/') s.installPath += '/';
 
     s.releaseVersion = UpToComma(r.read(Hive::LocalMachine, kProgram, "ReleaseVersion").value_or("0.0"));
     s.versionString = r.read(Hive::LocalMachine, "Software\\Quenral\\AUTSW\\CPPARL", "VersionString").value_or("V5.0");

@@ -28,8 +28,12 @@ struct Result {
     std::vector<std::string> triedLibraries;
 };
 
+// The folder of the running program (absolute); empty when it cannot be found.
+std::string ProgramFolder();
+
 // Reads everything InitInstance reads from the registry, in its order, and loads the
-// language library (`installPath + N + ".so"`, then `installPath + "vemtro_b.so"`).
+// language library (`installPath + N + ".so"`, then `installPath + "vemtro_b.so"`). A relative
+// installation folder is taken relative to the program's own folder.
 // `executableName` is the program's file name ("vemtro_x").
 Result Configure(host::Registry& registry, const std::string& executableName, const LibraryLoader& load);
 

@@ -36,16 +36,19 @@ TEST(Configure, NoRegistryAtAll) {
     std::vector<std::string> tried;
     auto c = configure(r, &tried);
     EXPECT_EQ(c.settings.language, 'B');
-    EXPECT_EQ(c.settings.installPath, "./");
-    EXPECT_EQ(tried, (std::vector<std::string>{"./vemtro_B.so", "./vemtro_b.so"}));
+    // no place in the registry: the program's own folder, never the working folder
+    const std::string here = config::ProgramFolder() + "/./";
+    ASSERT_EQ(here.front(), '/');
+    EXPECT_EQ(c.settings.installPath, here);
+    EXPECT_EQ(tried, (std::vector<std::string>{here + "vemtro_B.so", here + "vemtro_b.so"}));
     EXPECT_EQ(c.languageLibrary, nullptr);
     EXPECT_EQ(c.settings.releaseVersion, "0.0");
     EXPECT_EQ(c.settings.versionString, "V5.0");
     EXPECT_EQ(c.settings.hostNewFeatures, 0);  // host version 4.0
-    EXPECT_EQ(c.settings.help730, "./vemtro_B.html");
-    EXPECT_EQ(c.settings.help831, "./vemtro1B.html");
-    EXPECT_EQ(c.settings.help731, "./vemtro2B.html");
-    EXPECT_EQ(c.settings.help830, "./vemtro3B.html");
+    EXPECT_EQ(c.settings.help730, here + "vemtro_B.html");
+    EXPECT_EQ(c.settings.help831, here + "vemtro1B.html");
+    EXPECT_EQ(c.settings.help731, here + "vemtro2B.html");
+    EXPECT_EQ(c.settings.help830, here + "vemtro3B.html");
     EXPECT_EQ(c.settings.currentHelp, c.settings.help730);
 }
 
@@ -94,9 +97,27 @@ TEST(Configure, FallbackLibraryMakesTheLanguageLetterB) {
     MemoryRegistry r;
     r.write(HKLM, kGeneral + "Languages", "Current", "Deutsch");
     r.write(HKLM, kGeneral + "LangExtensions", "Deutsch", "C");
-    auto c = configure(r, nullptr, "./vemtro_b.so");
+    const std::string here = config::ProgramFolder() + "/./";
+    auto c = configure(r, nullptr, here + "vemtro_b.so");
     EXPECT_EQ(c.baseName, "vemtro_B");
-    EXPECT_EQ(c.settings.help730, "./vemtro_B.html");
+    EXPECT_EQ(c.settings.help730, here + "vemtro_B.html");
+}
+
+// A relative place in the registry is relative to the program, and the library a start in
+// another folder finds there is not loaded.
+TEST(Configure, LanguageLibraryNeverFromTheWorkingFolder) {
+    MemoryRegistry r;
+    r.write(HKLM, kGeneral + "Paths", "QORB4_Dir", "lib");
+    std::vector<std::string> tried;
+    configure(r, &tried);
+    ASSERT_FALSE(tried.empty());
+    for (const auto& path : tried) {
+        EXPECT_EQ(path.rfind(config::ProgramFolder() + "/lib/", 0), 0u) << path;
+    }
+    MemoryRegistry none;
+    tried.clear();
+    configure(none, &tried);
+    for (const auto& path : tried) EXPECT_EQ(path.front(), '/') << path;
 }
 
 TEST(Configure, TheGermanLibraryProvidesTheTexts) {

@@ -21,7 +21,13 @@ enum StringId {
     kNewDriverLoaded = 2041,
     kNoDriverOnModule = 2042,
     kLoadDriverFirst = 2044,
+    kChangedElsewhere = 3101,
+    kChangedElsewhereNotStored = 3102,
 };
+
+// How long a store waits for another program's store of the same module.
+constexpr int kStoreWaitMs = 10000;
+constexpr const char* kNotStored = "Die Parameter der Baugruppe können nicht gespeichert werden: ";
 
 constexpr const char* kAttributeReadError = "Start ohne OM: Lesefehler bei GetData730()";
 
@@ -115,13 +121,16 @@ int CPtpDoc::LoadContainer() {
         long n = AUTGetLongBinaryAttribute(m_hModuleObject, kAttrParameterBlock, bytes.data(),
                                            static_cast<long>(bytes.size()));
         if (n < 1) {
+            m_LoadedBlock = {};
             host::plainMessage(res::text(kTitle), kAttributeReadError);
             TakeDefaults();
             return 0;
         }
         bytes.resize(static_cast<size_t>(n));
+        m_LoadedBlock = {true, bytes};
     } else {
         transfer::ReadResult r = transfer::ReadFile(m_szTransferFile, kContainerBufferSize);
+        m_LoadedBlock = r.status == transfer::ReadStatus::Ok ? stored::Snapshot{true, r.bytes} : stored::Snapshot{};
         if (r.status != transfer::ReadStatus::Ok) {
             host::showMessage(res::text(kTitle), kCannotOpenFile);
             TakeDefaults();
@@ -155,6 +164,7 @@ int CPtpDoc::LoadContainer() {
 
 int CPtpDoc::LoadSectionFile() {
     transfer::ReadResult r = transfer::ReadFile(m_szTransferFile, kSectionBufferSize);
+    m_LoadedBlock = r.status == transfer::ReadStatus::Ok ? stored::Snapshot{true, r.bytes} : stored::Snapshot{};
     if (r.status != transfer::ReadStatus::Ok) {
         host::showMessage(res::text(kTitle), kCannotOpenFile);
         TakeDefaults();
@@ -260,6 +270,56 @@ bool CPtpDoc::WriteTransferFile(const std::vector<uint8_t>& bytes) {
     return false;
 }
 
+// The CP 831 always keeps its section file in the data transfer file.
+bool CPtpDoc::StoresInProject() const { return m_bFromProject && !isCP831(m_nModuleType); }
+
+stored::Snapshot CPtpDoc::ReadStoredBlock() const {
+    if (StoresInProject()) {
+        std::vector<uint8_t> bytes(kContainerBufferSize);
+        const long n = AUTGetLongBinaryAttribute(m_hModuleObject, kAttrParameterBlock, bytes.data(),
+                                                 static_cast<long>(bytes.size()));
+        if (n < 1) return {};
+        bytes.resize(static_cast<size_t>(n));
+        return {true, std::move(bytes)};
+    }
+    transfer::ReadResult r =
+        transfer::ReadFile(m_szTransferFile, isCP831(m_nModuleType) ? kSectionBufferSize : kContainerBufferSize);
+    if (r.status != transfer::ReadStatus::Ok) return {};
+    return {true, std::move(r.bytes)};
+}
+
+bool CPtpDoc::HoldStoredBlock(int waitMs, std::unique_ptr<stored::Hold>& hold, const std::string& purpose) {
+    std::string why;
+    if (!StoresInProject())
+        hold = stored::HoldFile(m_szTransferFile, waitMs, &why);
+    else if (host::Project* project = host::currentProject())
+        hold = stored::HoldProject(*project, waitMs, &why);
+    else
+        return true;  // no project: the read and the write report it
+    if (hold) return true;
+    host::plainMessage(res::text(kTitle), purpose + why);
+    return false;
+}
+
+bool CPtpDoc::ReleaseStoredBlock() {
+    if (!m_pHold) return true;
+    std::string why;
+    const bool kept = m_pHold->keep(&why);
+    m_pHold.reset();
+    if (!kept) host::plainMessage(res::text(kTitle), kNotStored + why);
+    return kept;
+}
+
+bool CPtpDoc::WriteStoredBlock(const std::vector<uint8_t>& bytes) {
+    if (!StoresInProject()) return WriteTransferFile(bytes);
+    if (AUTSetLongBinaryAttribute(m_hModuleObject, kAttrParameterBlock, bytes.data(),
+                                  static_cast<long>(bytes.size())) < 0) {
+        AUTFlushDelayedError(0, 1);
+        return false;
+    }
+    return true;
+}
+
 bool CPtpDoc::StoreBlock() {
     std::string problem;
     std::vector<uint8_t> bytes = BuildStoredBlock(&problem);
@@ -268,19 +328,34 @@ bool CPtpDoc::StoreBlock() {
         host::plainMessage(res::text(kTitle), problem);
         return false;
     }
-    // The CP 831 always keeps its section file in the data transfer file.
-    if (!m_bFromProject || isCP831(m_nModuleType)) return WriteTransferFile(bytes);
-    bool ok = true;
-    if (AUTSetLongBinaryAttribute(m_hModuleObject, kAttrParameterBlock, bytes.data(),
-                                  static_cast<long>(bytes.size())) < 0) {
-        AUTFlushDelayedError(0, 1);
-        ok = false;
+    // The block is written only over the one this document loaded (or last stored): a block
+    // another program stored in between is overwritten only when the user says so.
+    for (;;) {
+        std::unique_ptr<stored::Hold> hold;
+        if (!m_pHold && !HoldStoredBlock(kStoreWaitMs, hold, kNotStored)) return false;
+        const stored::Snapshot now = ReadStoredBlock();
+        if (now == m_LoadedBlock) {
+            if (!WriteStoredBlock(bytes)) return false;
+            std::string why;
+            if (hold && !hold->keep(&why)) {
+                host::plainMessage(res::text(kTitle), kNotStored + why);
+                return false;
+            }
+            m_LoadedBlock = {true, std::move(bytes)};
+            if (StoresInProject() && AUTSaveObjectSet(1) != 0) {
+                AUTFlushDelayedError(0, 1);
+                return false;
+            }
+            return true;
+        }
+        hold.reset();
+        if (!m_bAskBeforeOverwrite) {
+            host::showMessage(res::text(kTitle), kChangedElsewhereNotStored);
+            return false;
+        }
+        if (host::showMessage(res::text(kTitle), kChangedElsewhere) != host::kYes) return false;
+        m_LoadedBlock = now;  // what the user agreed to overwrite, unless it changes again
     }
-    if (AUTSaveObjectSet(1) != 0) {
-        AUTFlushDelayedError(0, 1);
-        ok = false;
-    }
-    return ok;
 }
 
 int CPtpDoc::Store() {

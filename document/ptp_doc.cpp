@@ -10,6 +10,8 @@
 namespace {
 
 constexpr long kLayoutId = 1;  // the remembered page layout
+// How long a start that holds the stored block waits for another program's store.
+constexpr int kLoadHoldWaitMs = 30000;
 
 enum StringId {
     kTitle = 130,
@@ -83,7 +85,12 @@ int CPtpDoc::ParseStartupString(std::string_view commandLine) {
     SetTextNameDefault(m_DefTextName);
     m_bExtendedModule = startup::IsExtendedObjectType(id.objectIds[0]) ? 1 : 0;
 
-    if (m_nModuleType != kModuleUnknown && LoadStored() != 0) return -1;
+    if (m_nModuleType != kModuleUnknown) {
+        if (m_bHoldStoredBlock &&
+            !HoldStoredBlock(kLoadHoldWaitMs, m_pHold, "Die Parameter der Baugruppe können nicht zum Ändern geladen werden: "))
+            return -1;
+        if (LoadStored() != 0) return -1;
+    }
 
     m_nProtocol = ProtocolFromIdentifier(m_CurParams.wProtocolId);
     ReadStationNames();

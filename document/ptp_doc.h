@@ -14,6 +14,7 @@
 #include "app/app_settings.h"
 #include "document/protocol_list.h"
 #include "document/records.h"
+#include "document/stored_block.h"
 #include "document/transfer_file.h"
 #include "host/aut.h"
 #include "sdb/container.h"
@@ -89,6 +90,20 @@ public:
 
     // Test hook: makes a write of the data transfer file fail at a chosen step.
     transfer::FailureHook m_writeFailure;
+
+    // --- another program storing the same module ---
+    // Set before ParseStartupString (ptpcfg): the module's stored block is held from loading
+    // until ReleaseStoredBlock, so that another program's store waits for this one.
+    int m_bHoldStoredBlock = 0;
+    // A stored block that another program changed since it was loaded: 1 asks before
+    // overwriting it (the window program, which keeps a document open for long), 0 refuses
+    // the store.
+    int m_bAskBeforeOverwrite = 1;
+    // The stored block as it was loaded, or as this document last stored it.
+    stored::Snapshot m_LoadedBlock;
+    // Ends the hold taken while loading and keeps what was stored under it; false (message
+    // shown) when the project cannot take it. True when nothing was held.
+    bool ReleaseStoredBlock();
 
     // --- identification (set by ParseStartupString) ---
     std::string m_szTransferFile;
@@ -168,6 +183,15 @@ private:
     // Builds the block and writes it to the project or the data transfer file.
     bool StoreBlock();
     bool WriteTransferFile(const std::vector<uint8_t>& bytes);
+    // The block goes to project attribute 110706, not to the data transfer file.
+    bool StoresInProject() const;
+    // Reads the stored block as loading reads it.
+    stored::Snapshot ReadStoredBlock() const;
+    // Exclusive access to the stored block, waiting up to `waitMs` for another program;
+    // false (message shown) when it cannot be had. A null hold when there is nothing to hold.
+    bool HoldStoredBlock(int waitMs, std::unique_ptr<stored::Hold>& hold, const std::string& purpose);
+    // Writes the built block to where it is kept; false (message shown) when that fails.
+    bool WriteStoredBlock(const std::vector<uint8_t>& bytes);
     std::string DriverNameForMessages() const;
     sdb::BuildContext BuildContext() const;
 
@@ -176,4 +200,5 @@ private:
     bool m_bModified = false;
     std::string m_strTitle;
     HAUTSET m_hLayoutSet = 0;
+    std::unique_ptr<stored::Hold> m_pHold;  // the hold from loading to storing (m_bHoldStoredBlock)
 };

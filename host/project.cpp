@@ -52,6 +52,9 @@ private:
     bool ok_ = false;
 };
 
+// How long a statement waits for another program's write before it reports the project busy.
+constexpr int kBusyWaitMs = 2000;
+
 std::unique_ptr<Project>& current() {
     static std::unique_ptr<Project> p;
     return p;
@@ -75,7 +78,7 @@ std::unique_ptr<Project> Project::open(const std::string& path, bool create, std
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK)
         return fail("Projekt " + path + " kann nicht geöffnet werden: " + (db ? sqlite3_errmsg(db) : "kein Speicher"), db);
-    sqlite3_busy_timeout(db, 2000);
+    sqlite3_busy_timeout(db, kBusyWaitMs);
     char* msg = nullptr;
     if (create) {
         if (sqlite3_exec(db, kSchema, nullptr, nullptr, &msg) != SQLITE_OK) {
@@ -176,7 +179,18 @@ bool Project::setAttr(ObjectHandle h, long attr, AttrKind kind, const void* blob
         error_ = "Objekt " + std::to_string(h) + " existiert nicht";
         return false;
     }
-    if (!exec("BEGIN IMMEDIATE")) return false;
+    // Under a hold the write is a savepoint of the hold's transaction, else a transaction of its own.
+    const bool held = holding();
+    if (!exec(held ? "SAVEPOINT attr" : "BEGIN IMMEDIATE")) return false;
+    auto undo = [&] {
+        if (held) {
+            sqlite3_exec(db_, "ROLLBACK TO attr", nullptr, nullptr, nullptr);
+            sqlite3_exec(db_, "RELEASE attr", nullptr, nullptr, nullptr);
+        } else if (!sqlite3_get_autocommit(db_)) {
+            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        }
+        return false;
+    };
     Stmt s(db_, "INSERT OR REPLACE INTO attributes (handle, attr, kind, value) VALUES (?,?,?,?)");
     s.bind(1, h).bind(2, attr).bind(3, static_cast<int>(kind));
     if (kind == AttrKind::Binary)
@@ -187,10 +201,9 @@ bool Project::setAttr(ObjectHandle h, long attr, AttrKind kind, const void* blob
         s.bind(4, number);
     if (s.step() != SQLITE_DONE) {
         error_ = sqlite3_errmsg(db_);
-        exec("ROLLBACK");
-        return false;
+        return undo();
     }
-    return exec("COMMIT") || (exec("ROLLBACK"), false);
+    return exec(held ? "RELEASE attr" : "COMMIT") || undo();
 }
 
 namespace {
@@ -239,6 +252,7 @@ std::optional<std::string> Project::getString(ObjectHandle h, long attr) {
 }
 
 bool Project::save() {
+    if (holding()) return true;
     int rc = sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
     if (rc != SQLITE_OK && rc != SQLITE_BUSY) {
         error_ = sqlite3_errmsg(db_);
@@ -246,6 +260,26 @@ bool Project::save() {
     }
     return true;
 }
+
+bool Project::hold(int waitMs) {
+    if (holding()) {
+        error_ = "Projekt " + path_ + " wird bereits gehalten";
+        return false;
+    }
+    sqlite3_busy_timeout(db_, waitMs);
+    const bool ok = exec("BEGIN IMMEDIATE");
+    sqlite3_busy_timeout(db_, kBusyWaitMs);
+    return ok;
+}
+
+bool Project::release(bool keep) {
+    if (!holding()) return true;
+    if (keep && exec("COMMIT")) return save();
+    if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    return !keep;
+}
+
+bool Project::holding() const { return sqlite3_get_autocommit(db_) == 0; }
 
 Project* currentProject() { return current().get(); }
 

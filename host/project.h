@@ -61,8 +61,18 @@ public:
     bool setString(ObjectHandle h, long attr, const std::string& value);
     std::optional<std::string> getString(ObjectHandle h, long attr);
 
-    // Makes the file durable (checkpoint); false when the database reports an error.
+    // Makes the file durable (checkpoint); false when the database reports an error. Under a
+    // hold there is nothing to do before the hold ends.
     bool save();
+
+    // Holds the project for this program from now until release: a write of another program
+    // waits for it. Waits up to `waitMs` for another program's hold; false (lastError) when
+    // the project stays busy or reports an error. Writes under the hold become part of it.
+    bool hold(int waitMs);
+    // Ends the hold: `keep` commits its writes (false with lastError when that fails; they
+    // are then rolled back), otherwise they are rolled back.
+    bool release(bool keep);
+    bool holding() const;
 
 private:
     explicit Project(sqlite3* db, std::string path) : db_(db), path_(std::move(path)) {}

@@ -266,7 +266,8 @@ std::vector<uint8_t> CPtpDoc::BuildStoredBlock(std::string* problem) {
 bool CPtpDoc::WriteTransferFile(const std::vector<uint8_t>& bytes) {
     std::string error;
     if (transfer::WriteFile(m_szTransferFile, bytes, &error, m_writeFailure)) return true;
-    host::showMessage(res::text(kTitle), kCannotOpenFile);
+    // the file's own message, and why the store failed: which file, no permission, disk full, ...
+    host::showMessageAdding(res::text(kTitle), kCannotOpenFile, "Nicht gespeichert: " + error);
     return false;
 }
 

@@ -52,6 +52,37 @@ private:
     bool ok_ = false;
 };
 
+// What went wrong, in the words the user is shown: a project another program holds, a file
+// that is no project or is damaged and a full disk each need a different remedy, so they are
+// named apart; SQLite's own words follow for the log.
+ProjectFault faultOf(sqlite3* db, int rc) {
+    switch (rc & 0xFF) {
+    case SQLITE_OK: case SQLITE_ROW: case SQLITE_DONE: return ProjectFault::None;
+    case SQLITE_BUSY: case SQLITE_LOCKED: return ProjectFault::Locked;
+    case SQLITE_NOTADB: case SQLITE_CORRUPT: return ProjectFault::Damaged;
+    case SQLITE_FULL: return ProjectFault::Full;
+    case SQLITE_READONLY: return ProjectFault::ReadOnly;
+    case SQLITE_IOERR: {
+        const int err = db ? sqlite3_system_errno(db) : 0;
+        if (err == ENOSPC || err == EDQUOT) return ProjectFault::Full;
+        return ProjectFault::Other;
+    }
+    default: return ProjectFault::Other;
+    }
+}
+
+std::string faultText(ProjectFault fault, const std::string& detail) {
+    std::string text;
+    switch (fault) {
+    case ProjectFault::Locked: text = "das Projekt ist gesperrt, ein anderes Programm arbeitet gerade darin"; break;
+    case ProjectFault::Damaged: text = "keine Projektdatei oder beschädigt"; break;
+    case ProjectFault::Full: text = "kein Platz mehr auf dem Datenträger"; break;
+    case ProjectFault::ReadOnly: text = "das Projekt ist schreibgeschützt"; break;
+    case ProjectFault::None: case ProjectFault::Other: return detail;
+    }
+    return detail.empty() ? text : text + " (" + detail + ")";
+}
+
 // How long a statement waits for another program's write before it reports the project busy.
 constexpr int kBusyWaitMs = 2000;
 
@@ -76,22 +107,35 @@ std::unique_ptr<Project> Project::open(const std::string& path, bool create, std
     }
     int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK)
-        return fail("Projekt " + path + " kann nicht geöffnet werden: " + (db ? sqlite3_errmsg(db) : "kein Speicher"), db);
+    if (const int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr); rc != SQLITE_OK)
+        return fail("Projekt " + path + " kann nicht geöffnet werden: " +
+                        (db ? faultText(faultOf(db, rc), sqlite3_errmsg(db)) : std::string("kein Speicher")),
+                    db);
     sqlite3_busy_timeout(db, kBusyWaitMs);
     char* msg = nullptr;
     if (create) {
-        if (sqlite3_exec(db, kSchema, nullptr, nullptr, &msg) != SQLITE_OK) {
-            std::string why = msg ? msg : "?";
+        if (const int rc = sqlite3_exec(db, kSchema, nullptr, nullptr, &msg); rc != SQLITE_OK) {
+            std::string why = msg ? msg : sqlite3_errmsg(db);
             sqlite3_free(msg);
-            return fail("Projekt " + path + " kann nicht angelegt werden: " + why, db);
+            return fail("Projekt " + path + " kann nicht angelegt werden: " + faultText(faultOf(db, rc), why), db);
         }
     }
-    // A file that is not a project (or is damaged) shows up here.
+    // A file that is not a project (or is damaged) shows up here; so does one another program
+    // holds locked, which is not damaged and must not be called so.
     {
         Stmt check(db, "SELECT count(*) FROM objects");
-        if (!check || check.step() != SQLITE_ROW)
-            return fail("Projekt " + path + " ist keine Projektdatei oder beschädigt: " + sqlite3_errmsg(db), db);
+        const int rc = check ? check.step() : sqlite3_errcode(db);
+        if (rc != SQLITE_ROW) {
+            const std::string why = sqlite3_errmsg(db);
+            switch (faultOf(db, rc)) {
+            case ProjectFault::Locked:
+                return fail("Projekt " + path + " ist gesperrt, ein anderes Programm arbeitet gerade darin: " + why, db);
+            case ProjectFault::Full:
+                return fail("Projekt " + path + " kann nicht gelesen werden: " + faultText(ProjectFault::Full, why), db);
+            default:
+                return fail("Projekt " + path + " ist keine Projektdatei oder beschädigt: " + why, db);
+            }
+        }
     }
     return std::unique_ptr<Project>(new Project(db, path));
 }
@@ -100,10 +144,24 @@ Project::~Project() { sqlite3_close(db_); }
 
 bool Project::exec(const char* sql) {
     char* msg = nullptr;
-    if (sqlite3_exec(db_, sql, nullptr, nullptr, &msg) == SQLITE_OK) return true;
-    error_ = msg ? msg : sqlite3_errmsg(db_);
+    const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, &msg);
+    if (rc == SQLITE_OK) return true;
+    fail(rc, msg ? msg : sqlite3_errmsg(db_));
     sqlite3_free(msg);
     return false;
+}
+
+void Project::fail(int rc, const std::string& detail) {
+    fault_ = faultOf(db_, rc);
+    error_ = faultText(fault_, detail);
+}
+
+void Project::fail(int rc) { fail(rc, sqlite3_errmsg(db_)); }
+
+// Undoes an open transaction after a failure. SQLite may have rolled it back already (a full
+// disk does that); either way the error that caused it stays the one reported.
+void Project::rollback() {
+    if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 ObjectHandle Project::find(const ObjectIds& ids) {
@@ -124,8 +182,8 @@ ObjectHandle Project::create(const ObjectIds& ids, const std::string& name, Obje
                 "station_handle) VALUES (?,?,?,?,?,?,?,?,?)");
     s.bind(1, ids.objType).bind(2, ids.objId).bind(3, ids.unitType).bind(4, ids.unitId).bind(5, ids.envType)
         .bind(6, ids.envId).bind(7, name).bind(8, env).bind(9, station);
-    if (s.step() != SQLITE_DONE) {
-        error_ = sqlite3_errmsg(db_);
+    if (const int rc = s.step(); rc != SQLITE_DONE) {
+        fail(rc);
         return 0;
     }
     return sqlite3_last_insert_rowid(db_);
@@ -159,7 +217,11 @@ std::vector<ObjectRow> Project::objects() {
 bool Project::link(ObjectHandle from, int relation, ObjectHandle to) {
     Stmt s(db_, "INSERT OR IGNORE INTO links (from_handle, relation, to_handle) VALUES (?,?,?)");
     s.bind(1, from).bind(2, relation).bind(3, to);
-    return s.step() == SQLITE_DONE;
+    if (const int rc = s.step(); rc != SQLITE_DONE) {
+        fail(rc);
+        return false;
+    }
+    return true;
 }
 
 std::optional<std::vector<ObjectHandle>> Project::linked(ObjectHandle from, int relation) {
@@ -177,19 +239,16 @@ bool Project::setAttr(ObjectHandle h, long attr, AttrKind kind, const void* blob
                       const std::string* text) {
     if (!row(h)) {
         error_ = "Objekt " + std::to_string(h) + " existiert nicht";
+        fault_ = ProjectFault::Other;
         return false;
     }
     // Under a hold the write is a savepoint of the hold's transaction, else a transaction of its own.
     const bool held = holding();
     if (!exec(held ? "SAVEPOINT attr" : "BEGIN IMMEDIATE")) return false;
     auto undo = [&] {
-        if (held) {
-            sqlite3_exec(db_, "ROLLBACK TO attr", nullptr, nullptr, nullptr);
-            sqlite3_exec(db_, "RELEASE attr", nullptr, nullptr, nullptr);
-        } else if (!sqlite3_get_autocommit(db_)) {
-            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-        }
-        return false;
+        if (!held) return rollback();
+        sqlite3_exec(db_, "ROLLBACK TO attr", nullptr, nullptr, nullptr);
+        sqlite3_exec(db_, "RELEASE attr", nullptr, nullptr, nullptr);
     };
     Stmt s(db_, "INSERT OR REPLACE INTO attributes (handle, attr, kind, value) VALUES (?,?,?,?)");
     s.bind(1, h).bind(2, attr).bind(3, static_cast<int>(kind));
@@ -199,11 +258,16 @@ bool Project::setAttr(ObjectHandle h, long attr, AttrKind kind, const void* blob
         s.bind(4, *text);
     else
         s.bind(4, number);
-    if (s.step() != SQLITE_DONE) {
-        error_ = sqlite3_errmsg(db_);
-        return undo();
+    if (const int rc = s.step(); rc != SQLITE_DONE) {
+        fail(rc);
+        undo();
+        return false;
     }
-    return exec(held ? "RELEASE attr" : "COMMIT") || undo();
+    if (!exec(held ? "RELEASE attr" : "COMMIT")) {
+        undo();
+        return false;
+    }
+    return true;
 }
 
 namespace {
@@ -220,6 +284,7 @@ auto readAttr(sqlite3* db, ObjectHandle h, long attr, AttrKind kind, F take) -> 
 bool Project::setBinary(ObjectHandle h, long attr, const uint8_t* data, size_t size) {
     if (size > kMaxBinary) {
         error_ = "Attribut zu lang";
+        fault_ = ProjectFault::Other;
         return false;
     }
     return setAttr(h, attr, AttrKind::Binary, data, size, 0, nullptr);
@@ -255,7 +320,7 @@ bool Project::save() {
     if (holding()) return true;
     int rc = sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
     if (rc != SQLITE_OK && rc != SQLITE_BUSY) {
-        error_ = sqlite3_errmsg(db_);
+        fail(rc);
         return false;
     }
     return true;
@@ -264,6 +329,7 @@ bool Project::save() {
 bool Project::hold(int waitMs) {
     if (holding()) {
         error_ = "Projekt " + path_ + " wird bereits gehalten";
+        fault_ = ProjectFault::Other;
         return false;
     }
     sqlite3_busy_timeout(db_, waitMs);
@@ -274,9 +340,13 @@ bool Project::hold(int waitMs) {
 
 bool Project::release(bool keep) {
     if (!holding()) return true;
-    if (keep && exec("COMMIT")) return save();
-    if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-    return !keep;
+    if (!keep) {
+        rollback();
+        return true;
+    }
+    if (exec("COMMIT")) return save();
+    rollback();
+    return false;
 }
 
 bool Project::holding() const { return sqlite3_get_autocommit(db_) == 0; }

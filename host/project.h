@@ -29,6 +29,16 @@ struct ObjectRow {
 
 enum class AttrKind { Binary, Long, Byte, String };
 
+// Why the last operation on a project failed, as far as the user can do something about it.
+enum class ProjectFault {
+    None,
+    Locked,    // another program holds the project; trying again later helps
+    Damaged,   // not a project file, or a damaged one
+    Full,      // no space left on the disk (or the quota is used up)
+    ReadOnly,  // the file or its folder may not be written
+    Other,
+};
+
 class Project {
 public:
     static constexpr size_t kMaxBinary = 65536;
@@ -41,7 +51,9 @@ public:
     Project& operator=(const Project&) = delete;
 
     const std::string& path() const { return path_; }
+    // The first error of the last failed operation (never that of the clean-up after it).
     const std::string& lastError() const { return error_; }
+    ProjectFault lastFault() const { return fault_; }
 
     ObjectHandle find(const ObjectIds& ids);
     ObjectHandle findByName(const std::string& name);
@@ -77,11 +89,15 @@ public:
 private:
     explicit Project(sqlite3* db, std::string path) : db_(db), path_(std::move(path)) {}
     bool exec(const char* sql);
+    void fail(int rc, const std::string& detail);
+    void fail(int rc);
+    void rollback();
     bool setAttr(ObjectHandle h, long attr, AttrKind kind, const void* blob, size_t size, long number,
                  const std::string* text);
     sqlite3* db_;
     std::string path_;
     std::string error_;
+    ProjectFault fault_ = ProjectFault::None;
 };
 
 // The project the program works on, as OpenProjectFromEnvironment or a test set it; null

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "host/aut.h"
+#include "tests/support/full_disk.h"
 #include "tests/support/memory_project.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/scratch_dir.h"
@@ -136,4 +137,113 @@ TEST(ProjectFile, LockedDatabaseFailsTheWriteAndKeepsTheOldValue) {
     EXPECT_EQ(AUTGetLongBinaryAttribute(m, kAttrParameterBlock, back, 8), 3);
     EXPECT_EQ(back[2], 3);
     host::setCurrentProject(nullptr);
+}
+
+namespace {
+
+// A project file with one object and a stored block, and a second connection to it that can
+// play the other program.
+struct ProjectOnDisk : ::testing::Test {
+    support::ScratchDir dir{"ptp_host"};
+    support::MessageRecorder messages;
+    std::string path = (dir.path / "p.qorb").string();
+    sqlite3* other = nullptr;
+
+    void SetUp() override {
+        auto p = host::Project::open(path, true);
+        ASSERT_TRUE(p);
+        auto m = p->create({5, 5, 0, 0, 0, 0}, "M", 0, 0);
+        const uint8_t old[] = {1, 2, 3};
+        ASSERT_TRUE(p->setBinary(m, kAttrParameterBlock, old, 3));
+        ASSERT_EQ(sqlite3_open(path.c_str(), &other), SQLITE_OK);
+    }
+    void TearDown() override {
+        sqlite3_close(other);
+        host::setCurrentProject(nullptr);
+    }
+    void otherRuns(const char* sql) { ASSERT_EQ(sqlite3_exec(other, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sql; }
+};
+
+bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+}  // namespace
+
+// Locked, damaged and not a project at all are told apart when the project is opened.
+TEST_F(ProjectOnDisk, OpeningTellsLockedFromDamaged) {
+    const auto garbage = dir.path / "garbage.qorb";
+    std::ofstream(garbage) << "this is not a database, just some text that is long enough to be read";
+    const auto foreign = (dir.path / "foreign.qorb").string();
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(foreign.c_str(), &db), SQLITE_OK);
+        sqlite3_exec(db, "CREATE TABLE t(x)", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    struct Case {
+        std::string what, path;
+        bool lock;
+        const char* says;
+        const char* never;
+    };
+    const Case cases[] = {
+        {"another program writes", path, true, "ist gesperrt", "beschädigt"},
+        {"text file", garbage.string(), false, "ist keine Projektdatei oder beschädigt", "gesperrt"},
+        {"database of something else", foreign, false, "ist keine Projektdatei oder beschädigt", "gesperrt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.lock) otherRuns("BEGIN EXCLUSIVE");
+        std::string error;
+        EXPECT_FALSE(host::Project::open(c.path, false, &error));
+        if (c.lock) otherRuns("ROLLBACK");
+        EXPECT_EQ(error.rfind("Projekt " + c.path + " ", 0), 0u) << error;
+        EXPECT_TRUE(has(error, c.says)) << error;
+        EXPECT_FALSE(has(error, c.never)) << error;
+    }
+    // once the other program is done, the same project opens
+    EXPECT_TRUE(host::Project::open(path, false));
+}
+
+// A failed write reports why it failed, never what the clean-up after it said; and the old
+// value stays whole.
+TEST_F(ProjectOnDisk, FailedWriteNamesItsFirstCause) {
+    struct Case {
+        const char* what;
+        bool fill;         // the disk is full
+        const char* lock;  // what the other program holds, or null
+        host::ProjectFault fault;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"disk full", true, nullptr, host::ProjectFault::Full, "kein Platz mehr auf dem Datenträger"},
+        {"another program writes", false, "BEGIN IMMEDIATE", host::ProjectFault::Locked, "gesperrt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        support::FullDisk disk;
+        host::setCurrentProject(host::Project::open(path, false));
+        ASSERT_NE(host::currentProject(), nullptr);
+        HAUTOBJ m = AUTGetObject(5, 5, 0, 0, 0, 0);
+        ASSERT_NE(m, 0);
+        if (c.fill) disk.fill();
+        if (c.lock) otherRuns(c.lock);
+
+        std::vector<uint8_t> neu(20000, 0x55);  // more than one page, so it cannot fit in place
+        EXPECT_LT(AUTSetLongBinaryAttribute(m, kAttrParameterBlock, neu.data(), static_cast<long>(neu.size())), 0);
+        host::Project& p = *host::currentProject();
+        EXPECT_EQ(p.lastFault(), c.fault) << p.lastError();
+        EXPECT_TRUE(has(p.lastError(), c.says)) << p.lastError();
+        EXPECT_FALSE(has(p.lastError(), "rollback")) << p.lastError();
+        AUTFlushDelayedError(0, 1);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_TRUE(has(messages.shown[0].text, c.says)) << messages.shown[0].text;
+        messages.shown.clear();
+
+        if (c.lock) otherRuns("ROLLBACK");
+        disk.clear();
+        uint8_t back[8] = {};
+        EXPECT_EQ(AUTGetLongBinaryAttribute(m, kAttrParameterBlock, back, 8), 3);
+        EXPECT_EQ(back[2], 3);
+        host::setCurrentProject(nullptr);
+    }
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <utility>
 
 #include "app/startup_string.h"
 #include "host/messages.h"
@@ -36,9 +37,13 @@ CPtpDoc::CPtpDoc(AppSettings& app) : m_pTexts(std::make_unique<sdb::TextStore>()
         return;
     }
     HAUTOBJ layout = AUTGetObject(kPageLayoutObjectType, kLayoutId, 0, 0, 0, 0);
-    AUTSetStringAttribute(layout, 50, "TARVIK Y5");
-    AUTSetStringAttribute(layout, 53, "Parlino");
-    AUTSetStringAttribute(layout, 54, "Quenral AG");
+    // Written only when the project holds something else: every start writing them would make
+    // a mere look at a module wait for a project another program is writing to.
+    const std::pair<long, const char*> product[] = {{50, "TARVIK Y5"}, {53, "Parlino"}, {54, "Quenral AG"}};
+    for (const auto& [attr, text] : product) {
+        std::string stored;
+        if (AUTGetStringAttribute(layout, attr, stored) != 0 || stored != text) AUTSetStringAttribute(layout, attr, text);
+    }
     for (int i = 0; i < 6; ++i) AUTGetStringAttribute(layout, 50 + i, m_strPageLayout[i]);
 }
 

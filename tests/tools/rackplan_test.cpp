@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <optional>
@@ -9,6 +11,8 @@
 #include <sstream>
 #include <system_error>
 
+#include "host/project.h"
+#include "tests/support/full_disk.h"
 #include "tests/support/scratch_dir.h"
 #include "tools/rackplan/rackplan.h"
 
@@ -321,4 +325,94 @@ TEST_F(Rackplan, VersionIsTheProjectVersion) {
     EXPECT_EQ(run({"--version"}, &out, &err), 0);
     EXPECT_EQ(out, "rackplan " + m[1].str() + "\n");
     EXPECT_EQ(err, "");
+}
+
+// Every number is decimal (hexadecimal after 0x) and inside what the module can carry; one
+// outside is refused with its option and range, and nothing is added.
+TEST_F(Rackplan, NumbersAreDecimalAndRangeChecked) {
+    run({"new", project});
+    run({"add-station", project, "S1"});
+    struct Case {
+        std::vector<std::string> options;  // after model and order; --rack and --slot default to 0 and 1
+        const char* says;                  // the refusal, or null when the module is added
+        const char* name;                  // the name it is added as
+    };
+    const Case cases[] = {
+        {{"--slot", "9223372036854775807"}, "--slot: \"9223372036854775807\" liegt nicht im Bereich 0 bis 31", nullptr},
+        {{"--rack", "99999999999999999999"}, "--rack: \"99999999999999999999\" liegt nicht im Bereich 0 bis 7", nullptr},
+        {{"--rack", "-1"}, "--rack: \"-1\" liegt nicht im Bereich 0 bis 7", nullptr},
+        {{"--slot", "32"}, "--slot: \"32\" liegt nicht im Bereich 0 bis 31", nullptr},
+        {{"--interface", "256"}, "--interface: \"256\" liegt nicht im Bereich 0 bis 255", nullptr},
+        {{"--interface-no", "-3"}, "--interface-no: \"-3\" liegt nicht im Bereich 0 bis 255", nullptr},
+        {{"--address", "4294967298"}, "--address: \"4294967298\" liegt nicht im Bereich 0 bis 255", nullptr},
+        {{"--online", "2"}, "--online: \"2\" liegt nicht im Bereich 0 bis 1", nullptr},
+        {{"--io-address", "0x10000"}, "--io-address: \"0x10000\" liegt nicht im Bereich 0 bis 65535", nullptr},
+        {{"--slot", "5x"}, "--slot: \"5x\" ist keine Zahl", nullptr},
+        {{"--slot", "0x"}, "--slot: \"0x\" ist keine Zahl", nullptr},
+        {{"--slot", ""}, "--slot: \"\" ist keine Zahl", nullptr},
+        {{"--slot", "010"}, nullptr, "CP 731 (R0/S10)"},  // ten, not octal eight
+        {{"--rack", "7", "--slot", "0x1f", "--io-address", "65535", "--address", "255"}, nullptr, "CP 731 (R7/S31)"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"add-module", project, "S1", "--model", "CP731", "--order", "9QX4 731-1L",
+                                         "--rack", "0", "--slot", "1"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        std::string before, after, out, err;
+        run({"list", project}, &before);
+        const int rc = run(args, &out, &err);
+        run({"list", project}, &after);
+        SCOPED_TRACE(c.options.front() + " " + c.options[1]);
+        if (c.says) {
+            EXPECT_EQ(rc, 1);
+            EXPECT_NE(err.find(c.says), std::string::npos) << err;
+            EXPECT_EQ(after, before);
+        } else {
+            EXPECT_EQ(rc, 0) << err;
+            EXPECT_NE(out.find(c.name), std::string::npos) << out;
+        }
+    }
+}
+
+// A CP 831 names its data transfer file after its station; a module whose station is gone from
+// the project gets no start-up string, and is told so, instead of a name made of nothing.
+TEST_F(Rackplan, Cp831WithoutItsStationIsRefused) {
+    run({"new", project});
+    host::ObjectHandle orphan = 0;
+    {
+        auto p = host::Project::open(project, false);
+        ASSERT_TRUE(p);
+        orphan = p->create({rackplan::kModuleType, 1, rackplan::kUnitRackType, 1, rackplan::kEnvironmentType, 1},
+                           "CP 831-1 (R0/S6)", 1, 4711);
+        ASSERT_NE(orphan, 0);
+        ASSERT_TRUE(p->setString(orphan, 1, "CP8311") && p->setLong(orphan, 6, 0) && p->setLong(orphan, 7, 6));
+    }
+    std::string out, err;
+    EXPECT_EQ(run({"startup-string", project, std::to_string(orphan)}, &out, &err), 1);
+    EXPECT_EQ(out, "");
+    EXPECT_NE(err.find("Station (Objekt 4711) fehlt im Projekt"), std::string::npos) << err;
+}
+
+// A disk that is full while a project is made leaves nothing behind: once there is space again,
+// the same command makes it.
+TEST_F(Rackplan, NewProjectOnAFullDiskLeavesNoFile) {
+    support::FullDisk disk;
+    disk.fill();
+    std::string out, err;
+    EXPECT_EQ(run({"new", project}, &out, &err), 1);
+    EXPECT_NE(err.find("Projekt " + project + " kann nicht angelegt werden: kein Platz mehr auf dem Datenträger"),
+              std::string::npos)
+        << err;
+    EXPECT_EQ(out, "");
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path));
+
+    disk.clear();
+    EXPECT_EQ(run({"new", project}, &out, &err), 0) << err;
+    EXPECT_EQ(run({"add-station", project, "S1"}), 0);
+    std::string list;
+    EXPECT_EQ(run({"list", project}, &list), 0);
+    EXPECT_NE(list.find("Umgebung\tP1"), std::string::npos) << list;
+    // readable as any project SQLite makes, not private like the temporary file it was made in
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(static_cast<unsigned>(std::filesystem::status(project).permissions()), 0644u & ~mask);
 }

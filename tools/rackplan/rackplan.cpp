@@ -1,15 +1,18 @@
 #include "tools/rackplan/rackplan.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <string_view>
 #include <system_error>
 
 #include "app/startup_string.h"
@@ -37,13 +40,14 @@ const char* kUsage =
     "      Ein belegter Steckplatz (gleicher Baugruppenträger und Steckplatz der Station) wird abgelehnt.\n"
     "      --model MODELL       CP730, CP731, CP830, CP8311 oder CP8312 (siehe Modelle)\n"
     "      --order NUMMER       Bestellnummer, etwa \"9QX4 731-1L\"; sie legt die angebotenen Protokolle fest\n"
-    "      --rack R --slot S    Baugruppenträger und Steckplatz (Zahlen ab 0)\n"
-    "      --interface CODE     Schnittstellenkennung (siehe Schnittstellen; Vorgabe 0)\n"
-    "      --interface-no N     Nummer der Schnittstelle (Vorgabe 0; zeigt nur der CP 831-2)\n"
+    "      --rack R --slot S    Baugruppenträger (0 bis 7) und Steckplatz (0 bis 31)\n"
+    "      --interface CODE     Schnittstellenkennung (siehe Schnittstellen; 0 bis 255, Vorgabe 0)\n"
+    "      --interface-no N     Nummer der Schnittstelle (0 bis 255, Vorgabe 0; zeigt nur der CP 831-2)\n"
     "      --name NAME          Kurzname (Vorgabe \"CP \" und die ersten drei Ziffern des Modells, etwa \"CP 731\")\n"
-    "      --address N          Stationsadresse für den Online-Betrieb (Vorgabe 2)\n"
+    "      --address N          Stationsadresse für den Online-Betrieb (0 bis 255, Vorgabe 2)\n"
     "      --online 0|1         1: das Programm startet online, die Parameter sind nur anzusehen (Vorgabe 0)\n"
-    "      --io-address N       E/A-Adresse der Baugruppe (Vorgabe 256 + 16 mal Steckplatz)\n"
+    "      --io-address N       E/A-Adresse der Baugruppe (0 bis 65535, Vorgabe 256 + 16 mal Steckplatz)\n"
+    "      Zahlen sind dezimal, mit 0x davor hexadezimal; eine führende 0 macht sie nicht oktal.\n"
     "      --extended           Baugruppe mit erweiterten Funktionen (Objekttyp 1322005 statt 1322001)\n"
     "      --file NAME          erste Angabe der Start-Parameterzeichenkette: \"0\" heißt Parameter im Projekt\n"
     "                           (Vorgabe für CP 730, CP 731, CP 830), sonst der Name der Datenübergabedatei\n"
@@ -166,11 +170,39 @@ Options parseOptions(const std::vector<std::string>& args, std::initializer_list
     return o;
 }
 
-long number(const std::string& what, const std::string& text) {
-    char* end = nullptr;
-    long v = std::strtol(text.c_str(), &end, 0);
-    if (text.empty() || *end != '\0') throw Failure{what + ": \"" + text + "\" ist keine Zahl"};
-    return v;
+// The numbers an option takes, as far as the module and its start-up string can carry them.
+struct Range {
+    long min, max;
+};
+constexpr Range kRackRange{0, 7};          // rack and slot share one byte online: rack × 32 + slot
+constexpr Range kSlotRange{0, 31};
+constexpr Range kByteRange{0, 255};        // interface code and number, station address: one byte each
+constexpr Range kFlagRange{0, 1};
+constexpr Range kIoAddressRange{0, 65535};  // the module address is 16 bits wide
+
+// A number as the user writes it: decimal, or hexadecimal after "0x"; a leading zero does not
+// make it octal. Anything outside `range` is refused with the option and its range, never
+// cut or wrapped.
+long number(const std::string& what, const std::string& text, Range range) {
+    std::string_view digits = text;
+    const bool negative = !digits.empty() && digits.front() == '-';
+    if (!digits.empty() && (digits.front() == '-' || digits.front() == '+')) digits.remove_prefix(1);
+    int base = 10;
+    if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
+        digits.remove_prefix(2);
+        base = 16;
+    }
+    unsigned long long magnitude = 0;
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), magnitude, base);
+    if (digits.empty() || end != digits.data() + digits.size() || ec == std::errc::invalid_argument)
+        throw Failure{what + ": \"" + text + "\" ist keine Zahl"};
+    // Too large for any type is as far outside as too large for the option.
+    const bool fits = ec == std::errc() && magnitude <= static_cast<unsigned long long>(range.max) + (negative ? 1 : 0);
+    const long value = fits ? (negative ? -static_cast<long>(magnitude) : static_cast<long>(magnitude)) : 0;
+    if (!fits || value < range.min || value > range.max)
+        throw Failure{what + ": \"" + text + "\" liegt nicht im Bereich " + std::to_string(range.min) + " bis " +
+                      std::to_string(range.max)};
+    return value;
 }
 
 // Commas separate the tokens of the start-up string, so no text may hold one.
@@ -231,14 +263,45 @@ int cmdNew(const Options& o, std::string& out) {
     if (o.positional.size() != 1) throw usageError("new: PROJEKT erwartet");
     const std::string path = o.positional[0];
     if (fs::exists(path)) throw Failure{"Projekt " + path + " existiert bereits"};
-    std::string error;
-    auto p = Project::open(path, true, &error);
-    if (!p) throw Failure{error};
     const std::string name = o.get("name", fs::path(path).stem().string());
-    ObjectHandle env = p->create({kEnvironmentType, 1, 0, 0, 0, 0}, name, 0, 0);
-    // The page layout the printout head reads its texts from.
-    ObjectHandle layout = p->create({kPageLayoutObjectType, 1, 0, 0, 0, 0}, "Seitenlayout", env, 0);
-    if (!env || !layout) throw Failure{p->lastError()};
+
+    // The project is made whole under a temporary name beside it and only then given its own:
+    // a disk that fills up on the way leaves nothing behind that would block the next try.
+    const fs::path target(path);
+    std::string temp = (target.parent_path() / ("." + target.filename().string() + ".neu-XXXXXX")).string();
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) throw Failure{"Projekt " + path + " kann nicht angelegt werden: " + std::strerror(errno)};
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0644 & ~mask);  // as SQLite would have made it, not private like a temporary file
+    ::close(fd);
+    struct RemoveTemp {
+        const std::string& file;
+        ~RemoveTemp() {
+            for (const char* suffix : {"", "-journal", "-wal", "-shm"}) ::unlink((file + suffix).c_str());
+        }
+    } removeTemp{temp};
+    {
+        std::string error;
+        auto p = Project::open(temp, true, &error);
+        if (!p) {
+            // the words of the failure name the project, not the temporary file
+            for (size_t at = error.find(temp); at != std::string::npos; at = error.find(temp, at + path.size()))
+                error.replace(at, temp.size(), path);
+            throw Failure{error};
+        }
+        ObjectHandle env = p->create({kEnvironmentType, 1, 0, 0, 0, 0}, name, 0, 0);
+        // The page layout the printout head reads its texts from.
+        ObjectHandle layout = env ? p->create({kPageLayoutObjectType, 1, 0, 0, 0, 0}, "Seitenlayout", env, 0) : 0;
+        if (!env || !layout)
+            throw Failure{"Projekt " + path + " kann nicht angelegt werden: " + p->lastError()};
+    }
+    // link() never replaces: a project another run made in the meantime stays as it is.
+    if (::link(temp.c_str(), path.c_str()) != 0) {
+        const int err = errno;
+        if (err == EEXIST) throw Failure{"Projekt " + path + " existiert bereits"};
+        throw Failure{"Projekt " + path + " kann nicht angelegt werden: " + std::strerror(err)};
+    }
     out += "Projekt " + path + " mit Umgebung " + name + " angelegt\n";
     return 0;
 }
@@ -269,14 +332,13 @@ int cmdAddModule(const Options& o, std::string& out) {
     if (!o.has("order")) throw usageError("--order: Bestellnummer fehlt");
     if (!o.has("rack") || !o.has("slot")) throw usageError("--rack und --slot sind anzugeben");
     const std::string order = token("Bestellnummer", o.get("order", ""));
-    const long rack = number("--rack", o.get("rack", "0"));
-    const long slot = number("--slot", o.get("slot", "0"));
-    if (rack < 0 || slot < 0) throw Failure{"--rack und --slot dürfen nicht negativ sein"};
-    const long iface = number("--interface", o.get("interface", "0"));
-    const long ifaceNo = number("--interface-no", o.get("interface-no", "0"));
-    const long address = number("--address", o.get("address", "2"));
-    const long online = number("--online", o.get("online", "0"));
-    const long io = number("--io-address", o.get("io-address", std::to_string(256 + 16 * slot)));
+    const long rack = number("--rack", o.get("rack", "0"), kRackRange);
+    const long slot = number("--slot", o.get("slot", "0"), kSlotRange);
+    const long iface = number("--interface", o.get("interface", "0"), kByteRange);
+    const long ifaceNo = number("--interface-no", o.get("interface-no", "0"), kByteRange);
+    const long address = number("--address", o.get("address", "2"), kByteRange);
+    const long online = number("--online", o.get("online", "0"), kFlagRange);
+    const long io = number("--io-address", o.get("io-address", std::to_string(256 + 16 * slot)), kIoAddressRange);
     const std::string shortName = token("--name", o.get("name", "CP " + model.substr(2, 3)));
     const std::string file = token("--file", o.get("file", isCP831(type) ? "" : "0"));
 
@@ -330,12 +392,18 @@ int cmdList(const Options& o, std::string& out) {
 
 std::string startupString(Project& p, ObjectHandle m) {
     auto r = p.row(m);
+    if (!r) throw Failure{"Baugruppe (Objekt " + std::to_string(m) + ") nicht gefunden"};
     auto st = p.row(r->station);
     auto s = [&](long attr) { return p.getString(m, attr).value_or(""); };
     auto n = [&](long attr) { return std::to_string(p.getLong(m, attr).value_or(0)); };
     std::string file = s(10);
     if (file.empty()) {
-        // A CP 831 keeps its blocks in a data transfer file next to the project.
+        // A CP 831 keeps its blocks in a data transfer file next to the project, named after
+        // its station: without the station there is no name to give.
+        if (!st)
+            throw Failure{"Baugruppe \"" + r->name + "\" (Objekt " + std::to_string(m) + "): ihre Station (Objekt " +
+                          std::to_string(r->station) +
+                          ") fehlt im Projekt, die Datenübergabedatei hat deshalb keinen Namen"};
         fs::path dir = fs::absolute(p.path()).parent_path();
         file = (dir / (st->name + "_R" + n(6) + "S" + n(7) + ".sdb")).string();
     }

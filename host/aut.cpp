@@ -91,7 +91,7 @@ int AUTGetLinkedObjects(HAUTOBJ o, int, int relation, AutObjectArray* array) {
 long AUTGetLongBinaryAttribute(HAUTOBJ o, long attr, uint8_t* buffer, long capacity) {
     host::Project* p = currentProject();
     if (!p || !buffer || capacity <= 0) return -1;
-    auto data = p->binary(o, attr);
+    auto data = p->binary(o, attr, static_cast<size_t>(capacity));
     if (!data) return -1;
     long n = std::min<long>(capacity, static_cast<long>(data->size()));
     if (n > 0) std::memcpy(buffer, data->data(), static_cast<size_t>(n));

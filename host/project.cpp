@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -290,12 +291,26 @@ bool Project::setBinary(ObjectHandle h, long attr, const uint8_t* data, size_t s
     return setAttr(h, attr, AttrKind::Binary, data, size, 0, nullptr);
 }
 
-std::optional<std::vector<uint8_t>> Project::binary(ObjectHandle h, long attr) {
-    return readAttr(db_, h, attr, AttrKind::Binary, [](sqlite3_stmt* s) {
-        const auto* p = static_cast<const uint8_t*>(sqlite3_column_blob(s, 0));
-        int n = sqlite3_column_bytes(s, 0);
-        return p ? std::vector<uint8_t>(p, p + n) : std::vector<uint8_t>();
-    });
+std::optional<std::vector<uint8_t>> Project::binary(ObjectHandle h, long attr, size_t limit) {
+    // The row comes without its value; blob I/O then reads only the first `limit` bytes, so an
+    // oversized value costs no more memory than the caller's buffer.
+    Stmt s(db_, "SELECT rowid, typeof(value) FROM attributes WHERE handle=? AND attr=? AND kind=?");
+    s.bind(1, h).bind(2, attr).bind(3, static_cast<int>(AttrKind::Binary));
+    if (s.step() != SQLITE_ROW) return std::nullopt;
+    const int64_t rowid = s.i64(0);
+    const std::string type = s.text(1);
+    if (type == "null") return std::vector<uint8_t>();
+    if (type != "blob" && type != "text") return std::nullopt;
+    sqlite3_blob* blob = nullptr;
+    if (sqlite3_blob_open(db_, "main", "attributes", "value", rowid, 0, &blob) != SQLITE_OK) {
+        sqlite3_blob_close(blob);
+        return std::nullopt;
+    }
+    std::vector<uint8_t> out(std::min<size_t>(static_cast<size_t>(sqlite3_blob_bytes(blob)), limit));
+    const int rc = out.empty() ? SQLITE_OK : sqlite3_blob_read(blob, out.data(), static_cast<int>(out.size()), 0);
+    sqlite3_blob_close(blob);
+    if (rc != SQLITE_OK) return std::nullopt;
+    return out;
 }
 
 bool Project::setLong(ObjectHandle h, long attr, long value) { return setAttr(h, attr, AttrKind::Long, nullptr, 0, value, nullptr); }

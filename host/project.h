@@ -65,7 +65,8 @@ public:
     std::optional<std::vector<ObjectHandle>> linked(ObjectHandle from, int relation);
 
     bool setBinary(ObjectHandle h, long attr, const uint8_t* data, size_t size);
-    std::optional<std::vector<uint8_t>> binary(ObjectHandle h, long attr);
+    // At most `limit` bytes of a binary attribute: a larger stored value is never read whole.
+    std::optional<std::vector<uint8_t>> binary(ObjectHandle h, long attr, size_t limit = kMaxBinary);
     bool setLong(ObjectHandle h, long attr, long value);
     std::optional<long> getLong(ObjectHandle h, long attr);
     bool setByte(ObjectHandle h, long attr, uint8_t value);

@@ -125,7 +125,9 @@ TEST(TransferFile, StoreKeepsModeOwnerAndGroup) {
         const fs::path file = dir / "cp.sdb";
         writeBytes(file, kOld);
         ASSERT_EQ(::chmod(file.c_str(), c.mode), 0);
-        if (root) ASSERT_EQ(::chown(file.c_str(), c.uid, c.gid), 0);
+        if (root) {
+            ASSERT_EQ(::chown(file.c_str(), c.uid, c.gid), 0);
+        }
         struct stat before;
         ASSERT_EQ(::stat(file.c_str(), &before), 0);
 
@@ -197,7 +199,9 @@ TEST(TransferFile, StoreRefusedWhereTheUserMayNotWrite) {
     ASSERT_EQ(::chmod((open / "cp.sdb").c_str(), 0644), 0);
     ASSERT_EQ(::chmod(dir.path.c_str(), 0755), 0);
     const bool root = ::geteuid() == 0;
-    if (!root) ASSERT_EQ(::chmod(closed.c_str(), 0555), 0);
+    if (!root) {
+        ASSERT_EQ(::chmod(closed.c_str(), 0555), 0);
+    }
 
     struct Case {
         fs::path file;

@@ -44,7 +44,8 @@ InterfacePage interfacePageOf(Sheet s) {
     }
 }
 
-// The receive-line preset as the interface page shows it on opening.
+// The receive-line preset as the interface page shows it on opening. An unknown stored
+// preset counts as "R(A) 5 V" before the operating mode has its say.
 int openingPreset(Sheet sheet, int mode, int preset) {
     switch (interfacePageOf(sheet)) {
     case InterfacePage::CP730:
@@ -53,12 +54,14 @@ int openingPreset(Sheet sheet, int mode, int preset) {
     case InterfacePage::CP830_3964:
         return preset == 0 || preset == 2 ? preset : 1;
     case InterfacePage::CP830Ascii:
+        if (preset > 2) preset = 1;
         if (mode == 1 && preset == 1) return 0;
         if (mode == 2) return 2;
-        return preset <= 2 ? preset : 1;
+        return preset;
     case InterfacePage::CP731:
+        if (preset > 2) preset = 1;
         if (mode == 1 && preset == 1) return 2;
-        return preset <= 2 ? preset : 1;
+        return preset;
     }
     return preset;
 }

@@ -128,6 +128,31 @@ TEST(SheetModel, OpeningShowsStoredValuesAsThePagesDo) {
     EXPECT_EQ(text(s, "byFlowCtrl"), "Keine");
 }
 
+TEST(SheetModel, OpeningPutsAnUnknownStoredPresetToOneTheOperatingModeAllows) {
+    // In the mode that disables "R(A) 5 V" an unknown stored preset must not come up as
+    // that choice: the page would store it and show another one on the next opening.
+    struct Case {
+        Module m;
+        uint8_t preset;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {{kCP830, kIfRs422, kProtAscii}, 7, "0"},
+        {{kCP830, kIfRs422, kProtAscii}, 1, "0"},
+        {{kCP731, kIfRs422, kProtAscii}, 7, "2"},
+        {{kCP731, kIfRs422, kProtAscii}, 1, "2"},
+    };
+    for (const Case& c : cases) {
+        CDb db = stored(c.m);
+        if (c.m.type == kCP830) db.byOpMode830 = 1;
+        else db.byConnectTries = 1;
+        db.byLinePreset = c.preset;
+        auto s = openSheet(c.m, db);
+        EXPECT_EQ(text(s, "byLinePreset"), c.shown) << c.m.type << " preset " << int{c.preset};
+        EXPECT_EQ(text(s, c.m.type == kCP830 ? "byOpMode830" : "byConnectTries"), "1") << c.m.type;
+    }
+}
+
 TEST(SheetModel, EditFieldsCarryThePatternOfTheirModule) {
     struct Case {
         Module module;

@@ -1,5 +1,7 @@
 // Writes well-formed blocks of every kind into OUT/<harness>/ as starting corpora.
 #include <cstdio>
+#include <cstring>
+#include <iterator>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -7,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "pages/apply_values.h"
+#include "pages/sheet_model.h"
 #include "sdb/container.h"
 #include "sdb/driver_image.h"
 #include "sdb/section_file.h"
@@ -33,6 +37,39 @@ std::vector<uint8_t> texts(int module) {
     store->setText(12, "");
     store->setText(20, "Ende");
     return BuildTextImage(sdbtest::Context(module, kProtPrinter, 26), *store).image;
+}
+
+// The same bytes behind a first byte that picks the module of the store harnesses.
+std::vector<uint8_t> picked(uint8_t pick, std::span<const uint8_t> bytes) {
+    std::vector<uint8_t> out{pick};
+    out.insert(out.end(), bytes.begin(), bytes.end());
+    return out;
+}
+
+// Settings as `ptpcfg show --pages` prints them, behind the module, protocol, interface,
+// flags, record and page layout of the settings harness.
+void settingsSeed(const std::string& name, uint8_t module, int moduleType, int protocol, int interfaceCode,
+                  const CDb& db) {
+    rules::SheetContext ctx;
+    ctx.check = rules::makeCheckContext(moduleType, interfaceCode, 0, 1, true, false);
+    ctx.protocol = protocol;
+    auto sheet = rules::SheetModel::open(ctx, db);
+    if (!sheet) return;
+    const uint8_t interfaces[] = {26, 27, 28, 81, 67, 66};
+    uint8_t iface = 0;
+    for (uint8_t i = 0; i < 6; ++i)
+        if (interfaces[i] == interfaceCode) iface = i;
+    std::vector<uint8_t> out{module, static_cast<uint8_t>(protocol), iface, 4 | 8};
+    const auto* raw = reinterpret_cast<const uint8_t*>(&db);
+    out.insert(out.end(), raw, raw + sizeof db);
+    const uint8_t layout[16] = {0, 2, 60, 5, 1, 1, 3, 0, 0, 0x1B, 0x45, 0, 0, 0, 0, ' '};
+    out.insert(out.end(), layout, layout + 16);
+    CDbdr dr;
+    dr.byLinesPerPage = 60;
+    dr.byLineEnd = 3;
+    const std::string text = rules::describePages(*sheet, protocol == kProtPrinter ? &dr : nullptr);
+    out.insert(out.end(), text.begin(), text.end());
+    put("fuzz_apply", name, out);
 }
 
 }  // namespace
@@ -77,6 +114,7 @@ int main(int argc, char** argv) {
             const auto file = WriteSectionFile(s);
             put("fuzz_section", name, file.bytes);
             put("fuzz_dump", name, file.bytes);
+            put("fuzz_store_file", name, picked(c.module == kCP8311 ? 0 : 3, file.bytes));
         } else {
             ContainerBuildInput ci;
             ci.moduleType = c.module;
@@ -86,6 +124,7 @@ int main(int argc, char** argv) {
             const auto packed = BuildContainer(ci);
             put("fuzz_container", name, packed.bytes);
             put("fuzz_dump", name, packed.bytes);
+            put("fuzz_store_block", name, picked(c.module == kCP730 ? 0 : c.module == kCP731 ? 3 : 6, packed.bytes));
         }
         if (printer) {
             put("fuzz_text", name, text);
@@ -99,6 +138,24 @@ int main(int argc, char** argv) {
             p.insert(p.end(), image.begin(), image.end());
             put("fuzz_printer", name, p);
         }
+        const uint8_t moduleIndex = c.module == kCP730 ? 0 : c.module == kCP731 ? 1 : c.module == kCP830 ? 2 : 4;
+        const int iface = isCP831(c.module) ? kIfHostRs232 : kIfRs232;
+        if (!isLoadableDriver(c.protocol)) settingsSeed(name, moduleIndex, c.module, c.protocol, iface, in.params);
     }
+    const char* const lines[] = {
+        "0,CP731,81,1,CP 731,9QX4 731-1L,S1,0,5,0,0,2,1322001,1,3,1,1,1",
+        "/tmp/cp831.sdb,CP8312,66,2,CP 831-2,9QX4 831-2KK02,Station 1,0,6,1,0,2,2363921,1,3,1,1,1",
+        ",,CP730,,, 26 ,x,9QX4 730-1NM00,,-0,+9999999999,2147483648",
+    };
+    for (size_t i = 0; i < std::size(lines); ++i)
+        put("fuzz_startup", "seed" + std::to_string(i), {reinterpret_cast<const uint8_t*>(lines[i]), std::strlen(lines[i])});
+    const std::string ini =
+        "\xFF[Software]\nQuenral\\QORB4\\2.0\\General\\Paths\\QORB4_Dir=/opt/q\n"
+        "Quenral\\QORB4\\2.0\\Applications\\vemtro\\SubPath=\\vemtro\\\n"
+        "Quenral\\QORB4\\2.0\\Applications\\vemtro\\ReleaseVersion=\"5.1.2.3, x\"\n"
+        "Quenral\\AUTSW\\QORB4\\Version=5.0\nQuenral\\AUTSW\\QORB4\\TechnVersion=5.0.2\n"
+        "[Software]\nQuenral\\QORB4\\2.0\\General\\Languages\\Current=Deutsch\n"
+        "Quenral\\QORB4\\2.0\\General\\LangExtensions\\Deutsch=A\n";
+    put("fuzz_registry", "seed0", {reinterpret_cast<const uint8_t*>(ini.data()), ini.size()});
     return 0;
 }

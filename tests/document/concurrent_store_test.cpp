@@ -175,7 +175,7 @@ TEST_F(TwoStores, AHeldBlockKeepsOthersOutUntilStored) {
         next.reset();
         CPtpDoc e(app);
         ASSERT_EQ(e.ParseStartupString(line(inFile)), 0);
-        EXPECT_EQ(e.m_CurParams.wCharDelay, 35);
+        EXPECT_EQ(+e.m_CurParams.wCharDelay, 35);
     }
 
     // the same with two connections to one project file

@@ -48,10 +48,10 @@ TEST(BuildDefaults, SelectionTable) {
         f.doc.m_bTextPresent = 1;
         EXPECT_EQ(f.doc.BuildDefaults(r), 0);
         SCOPED_TRACE(std::to_string(c.module) + "/" + std::to_string(c.protocol) + "/" + std::to_string(c.iface));
-        EXPECT_EQ(r.wRecordType, c.recordType);
+        EXPECT_EQ(+r.wRecordType, c.recordType);
         EXPECT_EQ(name8(r.achDriverName), c.driver);
-        EXPECT_EQ(r.wProtocolId, c.protocolId);
-        EXPECT_EQ(r.wCharDelay, c.charDelay);
+        EXPECT_EQ(+r.wProtocolId, c.protocolId);
+        EXPECT_EQ(+r.wCharDelay, c.charDelay);
         EXPECT_EQ(r.byLinePreset, c.linePreset);
         EXPECT_EQ(r.byConnectTries, c.connectTries);
         EXPECT_EQ(r.byBaud, 8);
@@ -78,7 +78,7 @@ TEST(BuildDefaults, CombinationsWithoutASetOnlyClearTheLengths) {
         f.doc.BlockLengths.fill(9);
         f.doc.m_bTextPresent = 1;
         f.doc.BuildDefaults(r);
-        EXPECT_EQ(r.wCharDelay, 0x5A5A) << c.module << "/" << c.protocol;
+        EXPECT_EQ(+r.wCharDelay, 0x5A5A) << c.module << "/" << c.protocol;
         EXPECT_EQ(f.doc.BlockLengths, (std::array<uint16_t, 11>{}));
         EXPECT_EQ(f.doc.m_bTextPresent, 1);
     }
@@ -100,10 +100,10 @@ TEST(BuildDefaults, InterfaceAndVersionAdjustments) {
     {   // CP 831-2 ASCII from product version 5 on: 2 ms
         Fixture f(8312, 2, 81, 5);
         f.doc.BuildDefaults(f.doc.m_DefParams);
-        EXPECT_EQ(f.doc.m_DefParams.wCharDelay, 2);
+        EXPECT_EQ(+f.doc.m_DefParams.wCharDelay, 2);
         Fixture g(8312, 2, 81, 4);
         g.doc.BuildDefaults(g.doc.m_DefParams);
-        EXPECT_EQ(g.doc.m_DefParams.wCharDelay, 4);
+        EXPECT_EQ(+g.doc.m_DefParams.wCharDelay, 4);
     }
     {   // RS 232 on a CP 831 changes nothing
         Fixture f(8311, 2, 81);
@@ -127,43 +127,43 @@ TEST(DefaultSets, FullRecords) {
     const uint8_t tailA[] = {6, 6, 0, 0, 0, 0, 0, 0};
     EXPECT_EQ(std::memcmp(&a.byConnectTries, tailA, sizeof tailA), 0);
     EXPECT_EQ(a.byClearRecvBuf, 1);
-    EXPECT_EQ(a.wAckDelay, 200);
+    EXPECT_EQ(+a.wAckDelay, 200);
     EXPECT_EQ(a.byDriverVerHi, 0);  // "00000000" carries version 0.0
 
     CDb e{};
     SetDbDefaults(e, DefaultSet::E, true);
-    EXPECT_EQ(e.wRecordType, 0);
-    EXPECT_EQ(e.wXonWait, 2000);
-    EXPECT_EQ(e.wTelegramLen, 240);
+    EXPECT_EQ(+e.wRecordType, 0);
+    EXPECT_EQ(+e.wXonWait, 2000);
+    EXPECT_EQ(+e.wTelegramLen, 240);
     EXPECT_EQ(e.byBufferedTelegrams, 250);
     EXPECT_EQ(e.byNoOverwrite, 1);
-    EXPECT_EQ(e.wDriverWord, 60);
+    EXPECT_EQ(+e.wDriverWord, 60);
     EXPECT_EQ(e.byDriverVerHi, 1);
     EXPECT_EQ(name8(e.achSccName), "SCC55000");
 
     CDb b{};
     SetDbDefaults(b, DefaultSet::B, false);
-    EXPECT_EQ(b.wXonWait, 200);
+    EXPECT_EQ(+b.wXonWait, 200);
     EXPECT_EQ(b.byXonChar, 17);
     EXPECT_EQ(b.byXoffChar, 19);
-    EXPECT_EQ(b.wRtsOffTime, 1);
+    EXPECT_EQ(+b.wRtsOffTime, 1);
 
     CDb h{}, i{};
     std::memset(&h, 0x77, sizeof h);
     SetDbDefaults(h, DefaultSet::H, false);
     SetDbDefaults(i, DefaultSet::I, false);
     EXPECT_EQ(h.byMode, 0x77);  // H does not write byMode
-    EXPECT_EQ(h.wRecvDbNo, 0x7777);
+    EXPECT_EQ(+h.wRecvDbNo, 0x7777);
     EXPECT_EQ(h.byEndCrit830, 64);
     EXPECT_EQ(i.byEndCrit830, 16);
     const uint8_t ext1H[8] = {0, 0, 0, 6, 6, 6, 3, 0};
     EXPECT_EQ(std::memcmp(h.aby830Ext1, ext1H, 8), 0);
-    EXPECT_EQ(i.w830Word, 200);
+    EXPECT_EQ(+i.w830Word, 200);
     EXPECT_EQ(h.aby830Ext2[12], 16);
     EXPECT_EQ(i.aby830Ext2[12], 0);
     EXPECT_EQ(i.aby830Ext2[15], 0);
     EXPECT_EQ(h.aby830Ext2[15], 21);
-    EXPECT_EQ(i.wAckDelay, 4);
+    EXPECT_EQ(+i.wAckDelay, 4);
     EXPECT_EQ(i.bySendEndCount, 1);
     EXPECT_EQ(i.bySendEnd1, 3);
 }

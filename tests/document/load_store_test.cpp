@@ -59,7 +59,7 @@ TEST_F(Store, NothingStoredGivesDefaultsReadErrorAndModified) {
     EXPECT_EQ(messages.ids(), std::vector<int>{0});
     EXPECT_EQ(messages.shown[0].text, "Start ohne OM: Lesefehler bei GetData730()");
     EXPECT_TRUE(d->IsModified());
-    EXPECT_EQ(d->m_CurParams.wCharDelay, 22);
+    EXPECT_EQ(+d->m_CurParams.wCharDelay, 22);
 }
 
 TEST_F(Store, EmptyStoredBlockLoadsDefaultsQuietlyAndIsStoredAtExit) {
@@ -78,7 +78,7 @@ TEST_F(Store, EmptyStoredBlockLoadsDefaultsQuietlyAndIsStoredAtExit) {
     EXPECT_TRUE(messages.shown.empty());
     EXPECT_FALSE(d->IsModified());
     EXPECT_EQ(d->m_bSaveOnExit, 1);
-    EXPECT_EQ(d->m_CurParams.wProtocolId, 0x31);
+    EXPECT_EQ(+d->m_CurParams.wProtocolId, 0x31);
 
     EXPECT_EQ(d->SaveModified(), 1);
     EXPECT_TRUE(messages.shown.empty());  // no question
@@ -175,7 +175,7 @@ TEST_F(Store, Cp831WithFirstTokenZeroUsesAFileNamedZero) {
         messages.shown.clear();
         auto e = open(StartupString("0", "CP8311", 81, "9QX4 831-1KK00"));
         EXPECT_TRUE(messages.shown.empty());
-        EXPECT_EQ(e->m_CurParams.wCharDelay, 44);
+        EXPECT_EQ(+e->m_CurParams.wCharDelay, 44);
     }
     fs::current_path(cwd);
 }
@@ -264,7 +264,7 @@ TEST_F(Store, StoredLoadableDriverWithoutInstalledDrivers) {
     // Yes: the default protocol, modified
     messages.answer(host::kYes);
     auto f = open(StartupString("0", "CP731", 81, "9QX4 731-1L"));
-    EXPECT_EQ(f->m_CurParams.wProtocolId, 0x31);
+    EXPECT_EQ(+f->m_CurParams.wProtocolId, 0x31);
     EXPECT_EQ(f->m_nProtocol, 1);
     EXPECT_TRUE(f->IsModified());
     EXPECT_EQ(attribute(), stored);  // nothing written by loading
@@ -325,7 +325,7 @@ TEST_F(Store, DataTransferFileSurvivesAFailedOrKilledStore) {
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(readAll(file), before);
     auto e = open(StartupString(file, "CP730", 0, "9QX4 730-1KM00"));
-    EXPECT_EQ(e->m_CurParams.wCharDelay, 22);
+    EXPECT_EQ(+e->m_CurParams.wCharDelay, 22);
 
     d->m_writeFailure = {};
     ASSERT_EQ(d->Store(), 1);

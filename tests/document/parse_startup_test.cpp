@@ -37,7 +37,7 @@ TEST_F(ProjectFixture, FindsModuleStationPathAndTitle) {
     EXPECT_EQ(doc.GetTitle(), "CP 731  (R0/S5)  -- P1\\S1");
     EXPECT_EQ(doc.m_bExtendedModule, 1);
     EXPECT_EQ(doc.m_nProtocol, 1);
-    EXPECT_EQ(doc.m_CurParams.wCharDelay, 22);
+    EXPECT_EQ(+doc.m_CurParams.wCharDelay, 22);
     EXPECT_EQ(view.updates, 1);
     EXPECT_EQ(view.offered, 3u);  // the first update ran before the view shows
     EXPECT_EQ(view.activations, 1);
@@ -76,7 +76,7 @@ TEST_F(ProjectFixture, UnknownModuleLoadsNothing) {
     CPtpDoc doc(app);
     EXPECT_EQ(doc.ParseStartupString("0,CP999"), -1);
     EXPECT_EQ(doc.m_nModuleType, kModuleUnknown);
-    EXPECT_EQ(doc.m_CurParams.wProtocolId, 0);
+    EXPECT_EQ(+doc.m_CurParams.wProtocolId, 0);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].id, 613);
 }

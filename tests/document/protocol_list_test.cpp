@@ -126,6 +126,6 @@ TEST_F(FirstUpdateTest, StoredProtocolTheModuleDoesNotOfferFallsBack) {
     ASSERT_EQ(doc.ParseStartupString(file + ",CP8312,66,1,CP 831,9QX4 831-2KK00"), 0);
     EXPECT_EQ(messages.ids(), std::vector<int>{610});
     EXPECT_EQ(doc.m_nProtocol, kProtRk512);  // the CP 831-2 default protocol
-    EXPECT_EQ(doc.m_CurParams.wProtocolId, kIdRk512);
+    EXPECT_EQ(+doc.m_CurParams.wProtocolId, kIdRk512);
     EXPECT_TRUE(doc.IsModified());
 }

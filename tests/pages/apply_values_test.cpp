@@ -46,8 +46,8 @@ TEST(RulesApply, AcceptedValuesAreStoredAsThePagesStoreThem) {
                              {"byPriority", "hoch"}});
     ASSERT_TRUE(r.ok) << r.text;
     EXPECT_EQ(r.db.byMode, 4);
-    EXPECT_EQ(r.db.wCharDelay, 30);  // units of 10 ms
-    EXPECT_EQ(r.db.wAckDelay, 200);
+    EXPECT_EQ(+r.db.wCharDelay, 30);  // units of 10 ms
+    EXPECT_EQ(+r.db.wAckDelay, 200);
     EXPECT_EQ(r.db.byBaud, 9);
     EXPECT_EQ(r.db.byParity, 0);
     EXPECT_EQ(r.db.byStopBits, 3);
@@ -63,12 +63,12 @@ TEST(RulesApply, AcceptedValuesAreStoredAsThePagesStoreThem) {
     EXPECT_EQ(r.db.byRecvEnd1, 0x0D);
     EXPECT_EQ(r.db.byRecvEnd2, 0x0A);
     EXPECT_EQ(r.db.byFlowCtrl, 1);
-    EXPECT_EQ(r.db.wXonWait, 20);
+    EXPECT_EQ(+r.db.wXonWait, 20);
     EXPECT_TRUE(r.notices.empty());
 
     r = run(k731_Ascii, {{"wTelegramLen", "2000"}});
     ASSERT_TRUE(r.ok) << r.text;
-    EXPECT_EQ(r.db.wTelegramLen, 2000);
+    EXPECT_EQ(+r.db.wTelegramLen, 2000);
 
     r = run(k731_Printer, {{"CDbdr.byLeftMargin", "7"}, {"CDbdr.byLineEnd", "LF"}, {"byBaud", "76800"}});
     ASSERT_TRUE(r.ok) << r.text;
@@ -204,7 +204,7 @@ TEST(RulesApply, StoredValuesThePagesCorrectOrLeave) {
         {"CP 830 3964(R): own values after the standard values", Module{830, 1, DefaultSet::H, 0, 0, 0},
          [](CDb&) {}, {{"byMode", "3"}, {"wCharDelay", "300"}, {"bySendTries", "3"}},
          [](const CDb& db) {
-             EXPECT_EQ(db.wCharDelay, 300);  // ms on the CP 830
+             EXPECT_EQ(+db.wCharDelay, 300);  // ms on the CP 830
              EXPECT_EQ(db.aby830Ext1[4], 3);
              EXPECT_EQ(db.aby830Ext1[6], 0);  // without block check
          }},
@@ -219,7 +219,7 @@ TEST(RulesApply, StoredValuesThePagesCorrectOrLeave) {
          [](const CDb& db) { EXPECT_EQ(db.byBaud, 9); }},
         {"RK 512 has no CPU receive box: its DB number is neither checked nor cleared",
          Module{8312, 3, DefaultSet::DRk512, 5, 1, 81}, [](CDb& db) { db.wRecvDbNo = 65535; },
-         {{"byClearRecvBuf", "0"}}, [](const CDb& db) { EXPECT_EQ(db.wRecvDbNo, 65535); }},
+         {{"byClearRecvBuf", "0"}}, [](const CDb& db) { EXPECT_EQ(+db.wRecvDbNo, 65535); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -238,7 +238,7 @@ TEST(RulesApply, StoredValuesThePagesCorrectOrLeave) {
 TEST(RulesApply, ParseAssignment) {
     auto nv = parseAssignment(" CDb.wCharDelay = 220 ");
     ASSERT_TRUE(nv);
-    EXPECT_EQ(nv->name, "CDb.wCharDelay");
+    EXPECT_EQ(nv->name, "+CDb.wCharDelay");
     EXPECT_EQ(nv->value, "220");
     EXPECT_EQ(parseAssignment("byParity=")->value, "");
     EXPECT_FALSE(parseAssignment("byParity"));

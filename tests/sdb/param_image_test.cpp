@@ -106,8 +106,8 @@ TEST(SdbProtocolImage, ShortInputKeepsTheFieldsItDoesNotHold) {
     db.wReactionWait = 1234;
     const auto stored = Bytes({0x00, 0x0E, 'K', 'P'});
     ReadProtocolImage(kCP731, stored, db);
-    EXPECT_EQ(db.wRecordType, 14);
-    EXPECT_EQ(db.wReactionWait, 1234);
+    EXPECT_EQ(+db.wRecordType, 14);
+    EXPECT_EQ(+db.wReactionWait, 1234);
     EXPECT_EQ(db.achDriverName[0], 0);  // an 8-character field is taken whole or not at all
 }
 

@@ -154,6 +154,13 @@ TextReadResult ReadTextImage(std::span<const uint8_t> image, TextStore& store) {
     }
     store.count = static_cast<int>(std::max(words - 1, 0L));
     const size_t nameAt = 27 + 2 * static_cast<size_t>(store.count);
+    // The entries end at the highest number, so the lowest is where they begin, whatever the
+    // head says: a store then writes every text back under the number it was read with.
+    if (store.count > 0) {
+        const long first = std::max(static_cast<long>(h.wLastIndex) - (store.count - 1), 0L);
+        store.head.wFirstIndex = static_cast<uint16_t>(first);
+        store.count = static_cast<int>(h.wLastIndex - first + 1);
+    }
     if (auto name = ReadTextName(r.bytes(nameAt, CDbtex::kSize))) store.name = *name;
     const auto area = r.bytes(nameAt + CDbtex::kSize, h.wBodyLen >= CDbtex::kSize ? h.wBodyLen - CDbtex::kSize : 0);
     store.area.assign(area.begin(), area.end());

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "sdb/text_image.h"
 #include "sdb_fixtures.h"
@@ -108,6 +111,46 @@ TEST(SdbTextImage, EmptyTextStillCountsInTheTable) {
     auto r = BuildTextImage(sdbtest::Context(kCP8312, kProtPrinter, 66), *s);
     EXPECT_EQ(Table(r.image, 4), (std::vector<uint16_t>{8, 18, 0, 19}));
     EXPECT_EQ(r.image.size(), 37u + 2 * 3 + 2);
+}
+
+TEST(SdbTextImage, TextsKeepTheirNumbersThroughAStoreWhateverTheHeadsLowestSays) {
+    // The table's entries end at the head's highest number. A lowest number that does not fit
+    // the table must not move the texts to other numbers on every store.
+    auto s = Store();
+    ASSERT_TRUE(s->setText(5, "ab"));
+    ASSERT_TRUE(s->setText(7, "xyz"));
+    const auto ctx = sdbtest::Context(kCP731, kProtPrinter, 26);
+    const auto good = BuildTextImage(ctx, *s);
+    ASSERT_TRUE(good.ok);
+    using Texts = std::vector<std::pair<int, std::string>>;
+    auto textsOf = [](const TextStore& t) {
+        Texts out;
+        for (const auto& [n, text] : t.texts()) out.emplace_back(n, std::string(text));
+        return out;
+    };
+    const struct { uint16_t first, last; Texts texts; } cases[] = {
+        {5, 7, {{5, "ab"}, {7, "xyz"}}},
+        {2, 7, {{5, "ab"}, {7, "xyz"}}},
+        {6, 7, {{5, "ab"}, {7, "xyz"}}},
+        {0, 9, {{7, "ab"}, {9, "xyz"}}},
+        {300, 9, {{7, "ab"}, {9, "xyz"}}},
+    };
+    for (const auto& c : cases) {
+        std::vector<uint8_t> image = good.image;
+        image[8] = static_cast<uint8_t>(c.first >> 8);
+        image[9] = static_cast<uint8_t>(c.first);
+        image[10] = static_cast<uint8_t>(c.last >> 8);
+        image[11] = static_cast<uint8_t>(c.last);
+        auto loaded = Store();
+        ASSERT_EQ(ReadTextImage(image, *loaded).status, TextReadStatus::Ok);
+        EXPECT_EQ(textsOf(*loaded), c.texts) << c.first << ".." << c.last;
+        const auto stored = BuildTextImage(ctx, *loaded);
+        ASSERT_TRUE(stored.ok);
+        auto again = Store();
+        ASSERT_EQ(ReadTextImage(stored.image, *again).status, TextReadStatus::Ok);
+        EXPECT_EQ(textsOf(*again), c.texts) << c.first << ".." << c.last;
+        EXPECT_EQ(BuildTextImage(ctx, *again).image, stored.image) << c.first << ".." << c.last;
+    }
 }
 
 TEST(SdbTextImage, MalformedTablesStayInsideImageAndTable) {

@@ -7,7 +7,9 @@
 #include <unistd.h>
 
 #include <cstddef>
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -125,9 +127,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 #endif
 
     // one run of the program: load, store; what is stored afterwards
+    std::string loaded;  // the message texts the last load found, for a finding's report
     auto cycle = [&]() -> std::optional<std::vector<uint8_t>> {
         CPtpDoc doc(app);
         if (doc.ParseStartupString(line) != 0) return std::nullopt;
+        loaded = "texts " + std::to_string(doc.m_pTexts->lowest()) + ".." + std::to_string(doc.m_pTexts->highest()) + ":";
+        for (const auto& [number, text] : doc.m_pTexts->texts())
+            loaded += " " + std::to_string(number) + "(" + std::to_string(text.size()) + ")";
         doc.SetModifiedFlag(true);
         if (doc.Store() != 1) return std::nullopt;
         return stored();
@@ -135,10 +141,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!cycle()) return 0;
     auto second = cycle();
     check(second.has_value());
+    const std::string loadedSecond = loaded;
     auto third = cycle();
     check(third.has_value());
     zeroTimes(*second);
     zeroTimes(*third);
+    if (*second != *third) {
+        std::fprintf(stderr, "second store %zu bytes, third %zu\nsecond load %s\nthird load %s\n", second->size(),
+                     third->size(), loadedSecond.c_str(), loaded.c_str());
+        for (size_t i = 0; i < std::min(second->size(), third->size()); ++i)
+            if ((*second)[i] != (*third)[i]) std::fprintf(stderr, "byte %zu: %02X -> %02X\n", i, (*second)[i], (*third)[i]);
+#if !FUZZ_TRANSFER_FILE
+        SdbRecordList* raw = nullptr;
+        const int n = SdbUnpackRecords(second->data(), second->size(), &raw);
+        SdbRecordListPtr list(raw);
+        for (int i = 0; i < n; ++i)
+            std::fprintf(stderr, "record %d at %td, %zu bytes\n", list->pEntries[i].byNumber,
+                         list->pEntries[i].pData - second->data(), static_cast<size_t>(list->pEntries[i].byLength));
+#endif
+    }
     check(*second == *third);
     return 0;
 }

@@ -238,7 +238,7 @@ TEST(RulesApply, StoredValuesThePagesCorrectOrLeave) {
 TEST(RulesApply, ParseAssignment) {
     auto nv = parseAssignment(" CDb.wCharDelay = 220 ");
     ASSERT_TRUE(nv);
-    EXPECT_EQ(nv->name, "+CDb.wCharDelay");
+    EXPECT_EQ(nv->name, "CDb.wCharDelay");
     EXPECT_EQ(nv->value, "220");
     EXPECT_EQ(parseAssignment("byParity=")->value, "");
     EXPECT_FALSE(parseAssignment("byParity"));

@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Runs the README's example blocks as the README writes them, in order, in a scratch folder,
-# against the built programs; the first block (the two set-up commands) is what builds them.
+# against the built programs. Blocks that call the project's own scripts/ (the set-up commands
+# that build the programs, the fuzzing run) are not examples of the programs and are left out.
 # A window that an example opens is ended as soon as it is shown, and its messages go to
 # standard error, since nobody is there to click.
 set -euo pipefail
 readme=$(realpath "$1") bin=$(realpath "$2")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-# every ```sh block after the first, in README order
-awk '/^```sh$/ {n++; if (n > 1) keep = 1; next} /^```$/ {keep = 0; next} keep' "$readme" >"$work/examples.sh"
+# every ```sh block that calls no scripts/, in README order
+awk '/^```sh$/ {inside = 1; block = ""; scripts = 0; next}
+     inside && /^```$/ {inside = 0; if (!scripts) printf "%s", block; next}
+     inside {block = block $0 "\n"; if ($0 ~ /^[[:space:]]*(bash[[:space:]]+)?scripts\//) scripts = 1}' "$readme" >"$work/examples.sh"
 [ -s "$work/examples.sh" ] || { echo "no examples found in $readme"; exit 1; }
 cd "$work"
 export PATH="$bin:$PATH" QT_QPA_PLATFORM=offscreen VEMTRO_QUIT_WHEN_SHOWN=1 QORB4_REGISTRY="$work"

@@ -220,6 +220,7 @@ FieldState stateOf(const Entry& e, const State& s) {
     f.pattern = fieldPattern(e, s);
     f.enabled = enabled && !ro;
     f.visible = visible;
+    decorate(f, e, s);
     return f;
 }
 

@@ -59,6 +59,28 @@ struct FieldState {
     std::string pattern;  // of the edit control; empty for lists, checkboxes and radios
     bool enabled = true;
     bool visible = true;
+    // What the page's control offers beside the value:
+    std::vector<std::string> choices;  // the entries of a drop-down list, in list order
+    struct Option {                    // the radio buttons of a code, in the page's order
+        int code = 0;
+        bool enabled = true;
+    };
+    std::vector<Option> options;
+    int spinMin = 0, spinMax = 0;      // the spin button beside an edit; both 0: none
+    // The text the control shows where it differs from the value: the reaction wait time
+    // shows 20000 for "not baud-dependent", the CP 830 number of buffered telegrams is
+    // blank while the entire buffer is used.
+    std::optional<std::string> shown;
+};
+
+// The checkboxes of the pages that are no stored field of their own; each changes a
+// field (block check and standard values make byMode, "baudratenabhängig" decides
+// wReactionWait, the CPU receive box wRecvDbNo, the entire buffer byBufferedTelegrams).
+enum class Toggle { BlockCheck, StandardValues, ReactionBaud, CpuBox, WholeBuffer };
+struct ToggleState {
+    bool present = false;  // the sheet of this module has the checkbox
+    bool checked = false;
+    bool enabled = true;
 };
 
 // What the sheet is told about its module when it is built.
@@ -112,6 +134,10 @@ public:
         std::string correctedText;   // what the page writes into the field on refusal, if anything
     };
     SetResult set(std::string_view name, std::string_view text);
+
+    // The checkboxes that are no field of their own (see Toggle).
+    ToggleState toggle(Toggle which) const;
+    SetResult setToggle(Toggle which, bool on);
 
     // The check of the active page, as on leaving it.
     Verdict checkActivePage();

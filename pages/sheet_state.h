@@ -69,6 +69,9 @@ bool present(const Entry& e, const State& s);
 // Every entry, in page order and, on a page, in the order values are taken.
 std::vector<const Entry*> allEntries();
 FieldState stateOf(const Entry& e, const State& s);
+// The list entries, radios, spin range and shown text of the field's control
+// (sheet_controls.cpp).
+void decorate(FieldState& f, const Entry& e, const State& s);
 // The pattern of the field's edit control; "" for a list, checkbox or radio group.
 const char* fieldPattern(const Entry& e, const State& s);
 

@@ -1,0 +1,135 @@
+// What the pages' controls offer beside a field's value (list entries, radios, spin
+// ranges), and the checkboxes that are no stored field of their own.
+#include <algorithm>
+
+#include "pages/sheet_state.h"
+#include "resources/strings.h"
+
+namespace rules {
+
+using namespace sheet;
+
+namespace sheet {
+
+namespace {
+
+std::vector<FieldState::Option> presetOptions(const State& s) {
+    const InterfacePage page = interfacePageOf(s.sheet);
+    const PresetState st = onOperatingMode(page, s.operatingMode, s.linePreset);
+    std::vector<FieldState::Option> out;
+    // The CP 730 pages have no "keine": their preset also decides BREAK monitoring.
+    if (page != InterfacePage::CP730 && page != InterfacePage::CP730Ascii) out.push_back({0, st.noneEnabled});
+    out.push_back({1, st.fiveVoltEnabled});
+    out.push_back({2, st.zeroVoltEnabled});
+    return out;
+}
+
+}  // namespace
+
+void decorate(FieldState& f, const Entry& e, const State& s) {
+    const std::string_view n = e.info.name;
+    const auto& c = s.ctx;
+    const bool printer = familyOf(s.sheet) == FPrinter;
+    if (n == "byBaud")
+        for (int rate : baudRates(s.sheet, c)) f.choices.push_back(std::to_string(rate));
+    else if (n == "byParity") f.choices = parityTexts(c);
+    else if (n == "byPriority") f.choices = {res::text(10450), res::text(10451)};
+    else if (n == "byFlowCtrl") f.choices = flowTexts(printer);
+    else if (n == "byEndLink830") f.choices = {res::text(10589), res::text(10519)};
+
+    if (e.info.page == K::Interface) {
+        if (n == "byLinePreset") f.options = presetOptions(s);
+        else if (n == "byOpMode830") f.options = {{0, true}, {2, true}, {3, true}, {1, true}};
+        else f.options = {{0, true}, {1, true}};
+        if (c.readOnly)
+            for (auto& o : f.options) o.enabled = false;
+        return;
+    }
+
+    if (n == "byDataBits" && is3964Like(s.sheet)) {
+        f.spinMin = s.proto.rk512 ? 8 : 7;
+        f.spinMax = 8;
+    } else if (n == "byStopBits" && is3964Like(s.sheet)) {
+        f.spinMin = 1;
+        f.spinMax = 2;
+    } else if ((n == "byConnectTries" || n == "bySendTries") && is3964Like(s.sheet)) {
+        f.spinMin = 1;
+        f.spinMax = 255;
+    } else if (n == "byBufferedTelegrams" && is830(c)) {
+        f.spinMin = 1;
+        f.spinMax = 10;
+        if (s.recv.wholeBuffer) f.shown = std::string();
+    } else if (n == "wReactionWait" && !s.reactionBaud) {
+        f.shown = "20000";
+    } else if (n == "wRecvDbNo") {
+        f.visible = s.recv.useCpuBox;
+        if (s.recv.useCpuBox) f.text = numText(s.recv.dbNo);
+    }
+}
+
+}  // namespace sheet
+
+ToggleState SheetModel::toggle(Toggle which) const {
+    const State& s = *s_;
+    ToggleState t;
+    switch (which) {
+    case Toggle::BlockCheck:
+    case Toggle::StandardValues:
+        t.present = is3964Like(sheet_);
+        t.checked = which == Toggle::BlockCheck ? s.blockCheck : s.standard;
+        break;
+    case Toggle::ReactionBaud:
+        t.present = sheet_ == Sheet::CP731_Rk512;
+        t.checked = s.reactionBaud;
+        t.enabled = reactionWaitEnabled(ctx_);
+        break;
+    case Toggle::CpuBox: t.present = findEntry(s, "wRecvDbNo") != nullptr;
+        t.checked = s.recv.useCpuBox;
+        break;
+    case Toggle::WholeBuffer:
+        t.present = is830(ctx_) && findEntry(s, "byBufferedTelegrams") != nullptr;
+        t.checked = s.recv.wholeBuffer;
+        break;
+    }
+    if (!t.present) t.checked = t.enabled = false;
+    if (ctx_.readOnly) t.enabled = false;
+    return t;
+}
+
+SheetModel::SetResult SheetModel::setToggle(Toggle which, bool on) {
+    const ToggleState t = toggle(which);
+    if (!t.present || !t.enabled) {
+        SetResult out;
+        out.verdict = plain(t.present ? "Das Kontrollkästchen ist in dieser Einstellung gesperrt."
+                                      : "Das Kontrollkästchen gibt es bei diesem Modul und Protokoll nicht.");
+        out.why = t.present ? Refusal::Disabled : Refusal::NotHere;
+        return out;
+    }
+    if (t.checked == on) return {};
+    State& s = *s_;
+    switch (which) {
+    case Toggle::BlockCheck:
+    case Toggle::StandardValues: {
+        const bool block = which == Toggle::BlockCheck ? on : s.blockCheck;
+        const bool standard = which == Toggle::StandardValues ? on : s.standard;
+        return set("byMode", std::to_string(standard ? (block ? 2 : 1) : (block ? 4 : 3)));
+    }
+    case Toggle::ReactionBaud: return set("wReactionWait", on ? "1" : "0");
+    case Toggle::CpuBox: {
+        // The DB number the field shows stays as it is; an unused box is stored as 0.
+        const CpuBoxClick click = onCpuBoxClicked(on, s.recv.dbNo.value_or(0));
+        initPage(pageOf("wRecvDbNo"));
+        s.recv.useCpuBox = click.showDbFields;
+        if (on) s.recv.dbNo = click.dbNo;
+        accepted_ = false;
+        return {};
+    }
+    case Toggle::WholeBuffer: {
+        const WholeBufferClick click = onWholeBufferClicked(on, s.recv.bufferedTelegrams.value_or(1));
+        return set("byBufferedTelegrams", std::to_string(click.stored));
+    }
+    }
+    return {};
+}
+
+}  // namespace rules

@@ -6,11 +6,15 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QString>
 #include <QStringList>
 #include <QVBoxLayout>
 
+#include "app/help.h"
+#include "pages/ui/protocol_sheet_dialog.h"
 #include "resources/strings.h"
+#include "view/protocol_sheet.h"
 
 namespace {
 QString protocolName(int protocol) {
@@ -35,9 +39,20 @@ CMainFrame::CMainFrame(AppSettings& settings, QWidget* parent) : QMainWindow(par
     file->addSeparator();
     file->addAction("&Beenden", this, &QWidget::close);
     connect(file, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommands);
+    QMenu* edit = menuBar()->addMenu("&Bearbeiten");
+    m_pOpenObject = edit->addAction("&Objekt öffnen", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_O));
+    m_pOpenObject->setObjectName("openObject");
+    m_pOpenObject->setEnabled(false);
     QMenu* help = menuBar()->addMenu("&?");
     help->addAction("&Info ...", this, &CMainFrame::OnAppAbout);
     UpdateCommands();
+}
+
+void CMainFrame::SetView(CPtpView* view) {
+    // Until the overview has more buttons than the protocol's, that is the one it opens.
+    connect(m_pOpenObject, &QAction::triggered, view, &CPtpView::OnProtocol);
+    connect(view, &CPtpView::documentChanged, this, &CMainFrame::UpdateCommands);
+    m_pOpenObject->setEnabled(true);
 }
 
 void CMainFrame::UpdateCommands() { m_pSave->setEnabled(m_pDoc && m_pDoc->IsModified() && !m_pDoc->m_bOnline); }
@@ -71,15 +86,43 @@ void CMainFrame::closeEvent(QCloseEvent* e) {
     e->accept();
 }
 
-CPtpView::CPtpView(QWidget* parent) : QLabel(parent) {
-    setAlignment(Qt::AlignCenter);
+CPtpView::CPtpView(QWidget* parent) : QWidget(parent) {
     setObjectName("overview");
+    m_pText = new QLabel(this);
+    m_pText->setAlignment(Qt::AlignCenter);
+    m_pText->setObjectName("overviewText");
+    m_pProtocol = new QPushButton(this);
+    m_pProtocol->setObjectName("PROTO");
+    m_pProtocol->setEnabled(false);
+    connect(m_pProtocol, &QPushButton::clicked, this, &CPtpView::OnProtocol);
+    auto* layout = new QVBoxLayout(this);
+    layout->addStretch(1);
+    layout->addWidget(m_pText);
+    layout->addWidget(m_pProtocol, 0, Qt::AlignHCenter);
+    layout->addStretch(1);
+}
+
+void CPtpView::OnProtocol() {
+    if (!m_pDoc) return;
+    auto model = OpenProtocolSheet(*m_pDoc);
+    if (!model) return;  // a loadable driver brings its own dialog
+    SheetOptions options;
+    options.language = m_pDoc->App().language;
+    options.openHelp = [help = m_pDoc->App().currentHelp](int topic) { OpenHelpTopic(help, topic); };
+    CProtocolSheet sheet(*model, window(), options);
+    if (sheet.exec() != QDialog::Accepted) return;
+    TakeProtocolSheet(*m_pDoc, *model);
+    OnInitialUpdate(*m_pDoc);
+    emit documentChanged();
 }
 
 void CPtpView::OnInitialUpdate(const CPtpDoc& doc) {
+    const bool sheet = !isLoadableDriver(doc.m_nProtocol) && doc.m_nProtocol >= kProt3964 && doc.m_nProtocol <= kProtPrinter;
+    m_pProtocol->setText(QString("&Protokoll %1 ...").arg(protocolName(doc.m_nProtocol)));
+    m_pProtocol->setEnabled(sheet);
     QStringList offered;
     for (const auto& i : doc.m_ProtocolList) offered << QString::fromStdString(i.text);
-    setText(QString("<h3>%1</h3><p>Baugruppe: %2 &nbsp; Bestell-Nr.: %3</p><p>Schnittstelle: %4</p>"
+    m_pText->setText(QString("<h3>%1</h3><p>Baugruppe: %2 &nbsp; Bestell-Nr.: %3</p><p>Schnittstelle: %4</p>"
                     "<p>Protokoll: %5</p><p>Mögliche Protokolle: %6</p>")
                 .arg(QString::fromStdString(doc.GetTitle()).toHtmlEscaped(),
                      QString::fromStdString(doc.m_szModuleName).toHtmlEscaped(),

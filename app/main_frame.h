@@ -7,13 +7,18 @@
 #include "document/ptp_doc.h"
 
 class QAction;
+class QPushButton;
+class CPtpView;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
     explicit CMainFrame(AppSettings& settings, QWidget* parent = nullptr);
     void SetDocument(CPtpDoc* doc) { m_pDoc = doc; UpdateCommands(); }
+    // The overview whose focused button "Objekt öffnen" opens.
+    void SetView(CPtpView* view);
     QAction* SaveAction() const { return m_pSave; }
+    QAction* OpenObjectAction() const { return m_pOpenObject; }
     // Enables "Speichern" exactly when the document is modified.
     void UpdateCommands();
 
@@ -28,13 +33,31 @@ private:
     AppSettings& m_settings;
     CPtpDoc* m_pDoc = nullptr;
     QAction* m_pSave = nullptr;
+    QAction* m_pOpenObject = nullptr;
 };
 
-// The overview: what module, protocol and interface the document configures.
-class CPtpView : public QLabel, public DocumentView {
+// The overview: what module, protocol and interface the document configures, and the
+// protocol button that opens the sheet of the current protocol.
+class CPtpView : public QWidget, public DocumentView {
     Q_OBJECT
 public:
     explicit CPtpView(QWidget* parent = nullptr);
+    void SetDocument(CPtpDoc* doc) { m_pDoc = doc; }
     void OnInitialUpdate(const CPtpDoc& doc) override;
     void Activate() override;
+    QPushButton* ProtocolButton() const { return m_pProtocol; }
+
+public slots:
+    // Opens the protocol sheet of the module and current protocol; after OK its values go
+    // into the document (marked modified unless online).
+    void OnProtocol();
+
+signals:
+    // The document changed through the view.
+    void documentChanged();
+
+private:
+    CPtpDoc* m_pDoc = nullptr;
+    QLabel* m_pText = nullptr;
+    QPushButton* m_pProtocol = nullptr;
 };

@@ -53,7 +53,9 @@ int CPtPApp::InitInstance(const std::string& commandLine, bool embedded, host::R
     m_pView = new CPtpView;
     m_pMainFrame->setCentralWidget(m_pView);
     m_pDoc->SetView(m_pView);
+    m_pView->SetDocument(m_pDoc.get());
     m_pMainFrame->SetDocument(m_pDoc.get());
+    m_pMainFrame->SetView(m_pView);
     m_pMainFrame->show();
     if (m_pDoc->ParseStartupString(commandLine) != 0) return 0;
     m_pMainFrame->setWindowTitle(QString::fromStdString(m_pDoc->GetTitle()));

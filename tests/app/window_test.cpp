@@ -7,10 +7,16 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <QComboBox>
+#include <QPushButton>
+
+#include <cstring>
 #include <optional>
 
 #include "app/ptp_app.h"
 #include "host/project.h"
+#include "pages/ui/model_page.h"
+#include "pages/ui/protocol_sheet_dialog.h"
 #include "tests/support/memory_project.h"
 #include "tests/support/memory_registry.h"
 #include "tests/support/message_recorder.h"
@@ -112,6 +118,43 @@ private slots:
         QVERIFY(messages.shown.empty() || messages.shown[0].text == "Open object set failed");
         QCOMPARE(app.m_pAutomation->Show(1, 2, 3, 4, 5, 6, "x"), 0);
         QCOMPARE(app.m_pDoc->m_bSaveObjectSet, 1);
+        app.ExitInstance();
+    }
+
+    // The overview's protocol button opens the sheet of the current protocol: Cancel after a
+    // change leaves the document as it was, OK takes the change and marks the document.
+    void protocolSheetFromTheOverview() {
+        CPtPApp app;
+        QCOMPARE(app.InitInstance(kStartup, false, &registry, [](const std::string&) { return nullptr; }), 1);
+        CPtpDoc& doc = *app.m_pDoc;
+        doc.SetModifiedFlag(false);
+        const CDb before = doc.m_CurParams;
+        QVERIFY(app.m_pView->ProtocolButton()->isEnabled());
+
+        auto onSheet = [](bool ok) {
+            QTimer::singleShot(0, [ok] {
+                for (QWidget* w : QApplication::topLevelWidgets()) {
+                    auto* sheet = qobject_cast<CProtocolSheet*>(w);
+                    if (!sheet || !sheet->isVisible()) continue;
+                    auto* baud = sheet->page(0)->findChild<QComboBox*>("byBaud");
+                    QVERIFY(baud);
+                    QTest::keyClick(baud, Qt::Key_Up);  // one rate lower
+                    QTest::mouseClick(ok ? sheet->okButton() : sheet->cancelButton(), Qt::LeftButton);
+                }
+            });
+        };
+        onSheet(false);
+        app.m_pView->ProtocolButton()->click();
+        QVERIFY(std::memcmp(&before, &doc.m_CurParams, sizeof before) == 0);
+        QVERIFY(!doc.IsModified());
+
+        onSheet(true);
+        app.m_pMainFrame->OpenObjectAction()->trigger();
+        QVERIFY(std::memcmp(&before, &doc.m_CurParams, sizeof before) != 0);
+        QCOMPARE(+doc.m_CurParams.byBaud, before.byBaud - 1);
+        QVERIFY(doc.IsModified());
+        QVERIFY(app.m_pMainFrame->SaveAction()->isEnabled());
+        doc.SetModifiedFlag(false);
         app.ExitInstance();
     }
 

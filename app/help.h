@@ -1,0 +1,7 @@
+#pragma once
+// Opening a topic of the module's help file: an HTML page, shown in the desktop's browser at
+// the anchor of the topic's number.
+#include <string>
+
+// Says so in a message when the file is missing or no browser takes it.
+void OpenHelpTopic(const std::string& helpFile, int topic);

@@ -24,6 +24,7 @@ CFieldFormPage::CFieldFormPage(rules::SheetModel& model, int index, QWidget* par
         default:
             if (!f.options.empty()) {
                 auto* row = new QWidget(this);
+                row->setObjectName(QString(name) + "Options");
                 auto* box = new QHBoxLayout(row);
                 box->setContentsMargins(0, 0, 0, 0);
                 for (const auto& o : f.options)
@@ -35,6 +36,8 @@ CFieldFormPage::CFieldFormPage(rules::SheetModel& model, int index, QWidget* par
             }
         }
         auto* l = new QLabel(label, this);
+        l->setObjectName(QString(name) + "Label");
+        l->setBuddy(control);
         follow(l, name);
         form->addRow(l, control);
     }

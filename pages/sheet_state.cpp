@@ -224,7 +224,9 @@ void encodePage(PageKind kind, const State& s, CDb& db) {
     case K::Protocol:
         if (is3964Like(s.sheet)) {
             const auto& p = s.proto;
-            db.byBaud = u8(baudCode(m, p.baudRate));
+            // A CP 730 code its list does not hold opens with no entry selected; unless a
+            // rate was chosen since, the stored code stays as it was.
+            if (p.baudRate != 0) db.byBaud = u8(baudCode(m, p.baudRate));
             db.byParity = u8(p.parity);
             db.byDataBits = u8(p.dataBits.value_or(7));
             db.byStopBits = stopCode(p.stopBits);

@@ -139,7 +139,7 @@ void Pages3964Test::baudListsAndStoredCodes() {
 }
 
 // A code the list does not hold: CP 731/831 and CP 830 say so and take 9600; CP 730 shows
-// no entry and keeps the stored code.
+// no entry and, unless a rate is chosen, keeps the stored code.
 void Pages3964Test::invalidStoredBaudCode() {
     Module cp731{kCP731, kIfRs232, kProt3964};
     Sheet s(cp731, recordOf(cp731, [](CDb& db) { db.byBaud = 2; }));
@@ -152,6 +152,8 @@ void Pages3964Test::invalidStoredBaudCode() {
     Sheet old(cp730, recordOf(cp730, [](CDb& db) { db.byBaud = 3; }));
     QVERIFY(!showsMessage(old, 557));
     QCOMPARE(old.on<QComboBox>(0, "byBaud")->currentIndex(), -1);
+    QVERIFY(old.ok());
+    QCOMPARE(int(old.record.byBaud), 3);  // nothing chosen: the stored code stays
 }
 
 // byMode holds both checkboxes; with standard values the four parameter fields are locked.

@@ -24,6 +24,28 @@ std::vector<FieldState::Option> presetOptions(const State& s) {
     return out;
 }
 
+// The "ASCII" page: the criterion radios, the send-mode radios (enabled with the end-character
+// criterion only), the spin of the telegram length and, on CP 830, the delay time's label, which
+// names what the time watches under the chosen criterion.
+void decorateAscii(FieldState& f, std::string_view n, const State& s) {
+    const auto& c = s.ctx;
+    const bool on = !c.readOnly;
+    const int criterion = s.ascii.endCriterion;
+    const bool sending = on && criterion == 2;
+    if (n == "byMode" || n == "endCriterion") {
+        f.options = {{1, on}, {2, on}, {3, on}};
+    } else if (n == "bySendMode") {
+        f.options = {{0x21, sending}, {0x22, sending}, {0x23, sending}};
+    } else if (n == "byEndCrit830") {
+        f.options = {{0x21, sending}, {0x20, sending}, {0x22, sending}};
+    } else if (n == "wTelegramLen") {
+        f.spinMin = 1;
+        f.spinMax = is730(c) ? 1024 : is830(c) ? 400 : 4096;
+    } else if (n == "wCharDelay" && is830(c)) {
+        f.label = res::text(criterion == 1 ? 10636 : 10635);
+    }
+}
+
 }  // namespace
 
 void decorate(FieldState& f, const Entry& e, const State& s) {
@@ -65,6 +87,7 @@ void decorate(FieldState& f, const Entry& e, const State& s) {
         f.visible = s.recv.useCpuBox;
         if (s.recv.useCpuBox) f.text = numText(s.recv.dbNo);
     }
+    if (isAscii(s.sheet) && e.info.page == K::Protocol) decorateAscii(f, n, s);
 }
 
 }  // namespace sheet

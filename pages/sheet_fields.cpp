@@ -73,6 +73,15 @@ const Entry kFields[] = {
      FAll},
 };
 
+// Controls of the "ASCII" page that store through a record field `ptpcfg set` names and have
+// no name of their own there (fields() leaves them out): the CP 830 keeps the end criterion
+// and the send mode in one byte, byEndCrit830, so its criterion radios are a control over
+// that byte; the send pause is part of the send mode (bySendMode, CP 830 byEndCrit830).
+const Entry kPageControls[] = {
+    {{"endCriterion", K::Protocol, U::Code, "Endeerkennung eines Empfangstelegramms"}, FAscii},
+    {{"sendPause", K::Protocol, U::Flag, "Sendepause zwischen den Telegrammen in Höhe der Zeichenverzugszeit"}, FAscii},
+};
+
 unsigned familyOf(Sheet s) { return is3964Like(s) ? F3964 : isAscii(s) ? FAscii : FPrinter; }
 
 // Whether the sheet of this module has the field at all.
@@ -87,6 +96,8 @@ bool present(const Entry& e, const State& s) {
         if (n == "byOpMode830") return sh == Sheet::CP830_Ascii;
         return true;
     }
+    if (n == "endCriterion") return is830(c);
+    if (n == "sendPause") return is830(c) || (!is730(c) && c.extended);
     if (n == "byBreakOff") return is730(c);
     if (n == "wReactionWait") return sh == Sheet::CP731_Rk512;
     if (n == "byEndCrit830" || n == "byEndLink830") return is830(c);
@@ -102,6 +113,8 @@ bool present(const Entry& e, const State& s) {
 
 const Entry* findEntry(const State& s, std::string_view name) {
     for (const auto& e : kFields)
+        if (name == e.info.name && present(e, s)) return &e;
+    for (const auto& e : kPageControls)
         if (name == e.info.name && present(e, s)) return &e;
     return nullptr;
 }
@@ -144,8 +157,11 @@ FieldState stateOf(const Entry& e, const State& s) {
     std::string text;
 
     if (n == "byMode" && !ascii) text = std::to_string(s.standard ? (s.blockCheck ? 2 : 1) : (s.blockCheck ? 4 : 3));
-    else if (n == "byMode") text = std::to_string(a.endCriterion);
-    else if (n == "byEndCrit830" || n == "bySendMode") {
+    else if (n == "byMode" || n == "endCriterion") text = std::to_string(a.endCriterion);
+    else if (n == "sendPause") {
+        text = a.sendMode == 0x30 ? "1" : "0";
+        enabled = visible = a.endCriterion == 3;
+    } else if (n == "byEndCrit830" || n == "bySendMode") {
         text = codeText(a.sendMode);
         if (n == "bySendMode") enabled = a.endCriterion != 1;
     } else if (n == "byBaud") text = std::to_string(ascii ? a.baudRate : p.baudRate);

@@ -71,6 +71,9 @@ struct FieldState {
     // shows 20000 for "not baud-dependent", the CP 830 number of buffered telegrams is
     // blank while the entire buffer is used.
     std::optional<std::string> shown;
+    // The control's label where it changes with the page's state (the CP 830 delay time is
+    // "&Überwachungszeit bei fehlender Endekennung:" unless the criterion is the delay time).
+    std::optional<std::string> label;
 };
 
 // The checkboxes of the pages that are no stored field of their own; each changes a

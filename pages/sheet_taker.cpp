@@ -161,6 +161,23 @@ Outcome Taker::takeAscii() {
             a.sendMode = a.sendMode == 0x31 ? 0x31 : 0x30;
         return taken();
     }
+    if (n == "endCriterion") {
+        // CP 830: the criterion radios, as they set byEndCrit830 when clicked
+        auto c = code();
+        if (!c || *c < 1 || *c > 3) return badValue("1 Zeichenverzugszeit, 2 Endezeichen, 3 feste Zeichenanzahl.");
+        a.endCriterion = static_cast<int>(*c);
+        if (*c == 1) a.sendMode = 0x10;
+        else if (*c == 2) a.sendMode = a.sendMode == 0x20 || a.sendMode == 0x22 ? a.sendMode : 0x21;
+        else a.sendMode = a.sendMode == 0x31 ? 0x31 : 0x30;
+        return taken();
+    }
+    if (n == "sendPause") {
+        auto f = flag();
+        if (!f) return badValue();
+        if (a.endCriterion != 3) return disabled();
+        a.sendMode = *f ? 0x30 : 0x31;
+        return taken();
+    }
     if (n == "bySendMode") {
         auto c = code();
         const bool ends2 = a.endCriterion == 2 && c && (*c == 0x21 || *c == 0x22 || *c == 0x23);

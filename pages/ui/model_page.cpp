@@ -16,6 +16,14 @@ using rules::FieldState;
 namespace {
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 QString shownText(const FieldState& f) { return qs(f.shown ? *f.shown : f.text); }
+// The code a radio field holds: decimal, or hexadecimal after "0x" (the send modes); -1 for
+// a text that is no code.
+int codeOf(const std::string& text) {
+    bool ok = false;
+    const QString t = qs(text);
+    const int v = t.startsWith("0x") ? t.mid(2).toInt(&ok, 16) : t.toInt(&ok, 10);
+    return ok ? v : -1;
+}
 }  // namespace
 
 CModelPage::CModelPage(rules::SheetModel& model, int index, QWidget* parent)
@@ -175,7 +183,7 @@ void CModelPage::refreshBinding(Binding& b) {
                 offered = true;
                 enabled = enabled && o.enabled;
             }
-        radio->setChecked(f->text == std::to_string(b.code));
+        radio->setChecked(codeOf(f->text) == b.code);
         radio->setVisible(f->visible && offered);
         radio->setEnabled(enabled);
         break;

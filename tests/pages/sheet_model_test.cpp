@@ -251,6 +251,132 @@ TEST(SheetModel, ImmediateRules) {
     for (const auto& f : ro->fields()) EXPECT_FALSE(f.enabled) << f.info->name;
 }
 
+// The radios of the "ASCII" page: the end criterion (on CP 830 a control over byEndCrit830),
+// the send modes, enabled with the end-character criterion only, and locked online.
+TEST(SheetModel, AsciiPageRadios) {
+    struct Case {
+        Module module;
+        const char* criterionField;
+        const char* sendField;  // nullptr: no sender settings
+        std::vector<int> sendCodes;
+    };
+    const Case cases[] = {
+        {{kCP730, kIfRs232, kProtAscii, 0}, "byMode", nullptr, {}},
+        {{kCP731, kIfRs232, kProtAscii, 2, 0}, "byMode", nullptr, {}},
+        {{kCP731, kIfRs232, kProtAscii, 2, 1}, "byMode", "bySendMode", {0x21, 0x22, 0x23}},
+        {{kCP8311, kIfHostRs232, kProtAscii, 5, 1}, "byMode", "bySendMode", {0x21, 0x22, 0x23}},
+        {{kCP830, kIfNone, kProtAscii, 0}, "endCriterion", "byEndCrit830", {0x21, 0x20, 0x22}},
+    };
+    auto codes = [](const FieldState& f, bool enabled) {
+        std::vector<int> out;
+        for (const auto& o : f.options) {
+            EXPECT_EQ(o.enabled, enabled) << f.info->name << " " << o.code;
+            out.push_back(o.code);
+        }
+        return out;
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.module.type) + " ext " + std::to_string(c.module.ext));
+        for (int criterion : {1, 2, 3}) {
+            auto s = openSheet(c.module, stored(c.module));
+            ASSERT_TRUE(s.set(c.criterionField, std::to_string(criterion)).verdict.accepted);
+            EXPECT_EQ(codes(*s.field(c.criterionField), true), (std::vector<int>{1, 2, 3}));
+            EXPECT_EQ(text(s, c.criterionField), std::to_string(criterion));
+            EXPECT_EQ(!c.sendField, !s.field("bySendEnd1")) << "sender end characters";
+            if (c.sendField) {
+                EXPECT_EQ(codes(*s.field(c.sendField), criterion == 2), c.sendCodes);
+            }
+        }
+        auto ro = SheetModel::open(context(c.module, true), stored(c.module));
+        codes(*ro->field(c.criterionField), false);
+        if (c.sendField) codes(*ro->field(c.sendField), false);
+    }
+    // The CP 830 criterion radios set the stored code as their click does.
+    struct Click {
+        int stored;
+        int criterion;
+        const char* code;
+    };
+    const Click clicks[] = {
+        {0x10, 2, "0x21"}, {0x30, 2, "0x21"}, {0x20, 2, "0x20"}, {0x22, 2, "0x22"}, {0x21, 1, "0x10"},
+        {0x22, 3, "0x30"}, {0x31, 3, "0x31"}, {0x10, 3, "0x30"},
+    };
+    const Module cp830{kCP830, kIfNone, kProtAscii, 0};
+    for (const auto& k : clicks) {
+        CDb db = stored(cp830);
+        db.byEndCrit830 = db.byEndLink830 = static_cast<uint8_t>(k.stored);
+        auto s = openSheet(cp830, db);
+        ASSERT_TRUE(s.set("endCriterion", std::to_string(k.criterion)).verdict.accepted);
+        EXPECT_EQ(text(s, "byEndCrit830"), k.code) << k.stored << " then " << k.criterion;
+        ASSERT_TRUE(s.ok().verdict.accepted);
+        CDb out = db;
+        s.writeBack(out);
+        EXPECT_EQ(out.byEndLink830, k.criterion == 2 ? 0x20 : out.byEndCrit830) << k.stored << " then " << k.criterion;
+    }
+}
+
+// The send pause is part of the send mode: shown and taken with the fixed length only, on
+// CP 830 always, on CP 731/831 with the extended flag.
+TEST(SheetModel, AsciiSendPause) {
+    const Module without{kCP731, kIfRs232, kProtAscii, 2, 0};
+    EXPECT_FALSE(openSheet(without, stored(without)).field("sendPause"));
+    struct Case {
+        Module module;
+        const char* sendField;
+    };
+    const Case cases[] = {{{kCP731, kIfRs232, kProtAscii, 2, 1}, "bySendMode"},
+                          {{kCP830, kIfNone, kProtAscii, 0}, "byEndCrit830"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sendField);
+        auto s = openSheet(c.module, stored(c.module));
+        auto pause = s.field("sendPause");
+        ASSERT_TRUE(pause);
+        EXPECT_FALSE(pause->visible);
+        EXPECT_EQ(s.set("sendPause", "1").why, SheetModel::Refusal::Disabled);
+        const char* criterion = c.module.type == kCP830 ? "endCriterion" : "byMode";
+        ASSERT_TRUE(s.set(criterion, "3").verdict.accepted);
+        EXPECT_EQ(text(s, "sendPause"), "1");
+        EXPECT_TRUE(s.field("sendPause")->visible && s.field("sendPause")->enabled);
+        ASSERT_TRUE(s.set("sendPause", "0").verdict.accepted);
+        EXPECT_EQ(text(s, c.sendField), "0x31");
+        ASSERT_TRUE(s.set(criterion, "2").verdict.accepted);
+        EXPECT_FALSE(s.field("sendPause")->visible);
+    }
+}
+
+// What else the "ASCII" page's controls show: the spin of the telegram length, the label of
+// the CP 830 delay time by criterion. The page's own controls are no names of `ptpcfg`.
+TEST(SheetModel, AsciiPageControls) {
+    const std::pair<Module, int> lengths[] = {
+        {{kCP730, kIfRs232, kProtAscii, 0}, 1024},
+        {{kCP830, kIfNone, kProtAscii, 0}, 400},
+        {{kCP731, kIfRs232, kProtAscii, 1}, 4096},
+        {{kCP8312, kIfHostRs232, kProtAscii, 5}, 4096},
+    };
+    for (const auto& [m, max] : lengths) {
+        auto f = openSheet(m, stored(m)).field("wTelegramLen");
+        EXPECT_EQ(f->spinMin, 1) << m.type;
+        EXPECT_EQ(f->spinMax, max) << m.type;
+    }
+
+    const Module cp830{kCP830, kIfNone, kProtAscii, 0};
+    auto s = openSheet(cp830, stored(cp830));
+    EXPECT_EQ(s.field("wCharDelay")->label, "&Zeichenverzugszeit:");
+    ASSERT_TRUE(s.set("endCriterion", "2").verdict.accepted);
+    EXPECT_EQ(s.field("wCharDelay")->label, "&Überwachungszeit bei fehlender Endekennung:");
+    ASSERT_TRUE(s.set("endCriterion", "3").verdict.accepted);
+    EXPECT_EQ(s.field("wCharDelay")->label, "&Überwachungszeit bei fehlender Endekennung:");
+    const Module cp731{kCP731, kIfRs232, kProtAscii, 2, 1};
+    EXPECT_FALSE(openSheet(cp731, stored(cp731)).field("wCharDelay")->label);
+
+    for (const Module& m : {cp830, cp731}) {
+        const std::string shown = describePages(openSheet(m, stored(m)), nullptr);
+        EXPECT_EQ(shown.find("endCriterion"), std::string::npos) << shown;
+        EXPECT_EQ(shown.find("sendPause"), std::string::npos) << shown;
+        EXPECT_FALSE(applyValues(context(m), stored(m), CDbdr{}, {{"sendPause", "1"}}).ok);
+    }
+}
+
 TEST(SheetModel, ChecksRunWhenAPageIsLeftAndOnOk) {
     // a delay accepted at 19200 Bit/s is refused when the page is left after choosing 300
     Module m{kCP731, kIfRs232, kProt3964};

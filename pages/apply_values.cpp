@@ -174,7 +174,9 @@ ApplyResult applyValues(const SheetContext& sctx, const CDb& db, const CDbdr& dr
             std::vector<Item> later;
             std::optional<std::pair<SheetModel::SetResult, Item>> firstBlocked;
             for (const auto& it : pending) {
-                auto r = sheet->set(it.name, it.nv->value);
+                // wRecvDbNo=0 is the receive box left unused, as `show --pages` prints it.
+                auto r = it.name == "wRecvDbNo" && it.nv->value == "0" ? sheet->setToggle(Toggle::CpuBox, false)
+                                                                        : sheet->set(it.name, it.nv->value);
                 if (r.verdict.accepted) continue;
                 if (r.why != SheetModel::Refusal::Disabled) {
                     ApplyResult bad = refuse(r.verdict, it.nv->name);

@@ -13,6 +13,19 @@ namespace sheet {
 
 namespace {
 
+// The radios of the data flow control, by code: "Keine" and "XON / XOFF" everywhere; on
+// RS 232 also "RTS / CTS" and, on the ASCII pages of CP 730 and CP 731/831, the automatic
+// handling of the V.24 signals.
+std::vector<FieldState::Option> flowOptions(const State& s, bool printer) {
+    const auto& c = s.ctx;
+    std::vector<FieldState::Option> out = {{kFlowNone, true}, {kFlowXonXoff, true}};
+    if (rs232(c) && !is830(c)) {
+        out.push_back({kFlowRtsCts, true});
+        if (!printer) out.push_back({kFlowV24, true});
+    }
+    return out;
+}
+
 std::vector<FieldState::Option> presetOptions(const State& s) {
     const InterfacePage page = interfacePageOf(s.sheet);
     const PresetState st = onOperatingMode(page, s.operatingMode, s.linePreset);
@@ -56,8 +69,12 @@ void decorate(FieldState& f, const Entry& e, const State& s) {
         for (int rate : baudRates(s.sheet, c)) f.choices.push_back(std::to_string(rate));
     else if (n == "byParity") f.choices = parityTexts(c);
     else if (n == "byPriority") f.choices = {res::text(10450), res::text(10451)};
-    else if (n == "byFlowCtrl") f.choices = flowTexts(printer);
-    else if (n == "byEndLink830") f.choices = {res::text(10589), res::text(10519)};
+    else if (n == "byFlowCtrl") {
+        f.choices = flowTexts(printer);  // indexed by code
+        f.options = flowOptions(s, printer);
+        if (c.readOnly)
+            for (auto& o : f.options) o.enabled = false;
+    } else if (n == "byEndLink830") f.choices = {res::text(10589), res::text(10519)};
 
     if (e.info.page == K::Interface) {
         if (n == "byLinePreset") f.options = presetOptions(s);
@@ -68,10 +85,14 @@ void decorate(FieldState& f, const Entry& e, const State& s) {
         return;
     }
 
-    if (n == "byDataBits" && is3964Like(s.sheet)) {
+    if (e.info.unit == U::Hex) {
+        if (auto v = readHex(f.text)) f.ascii = asciiDisplay(*v);
+    }
+
+    if (n == "byDataBits") {
         f.spinMin = s.proto.rk512 ? 8 : 7;
         f.spinMax = 8;
-    } else if (n == "byStopBits" && is3964Like(s.sheet)) {
+    } else if (n == "byStopBits") {
         f.spinMin = 1;
         f.spinMax = 2;
     } else if ((n == "byConnectTries" || n == "bySendTries") && is3964Like(s.sheet)) {
@@ -81,6 +102,9 @@ void decorate(FieldState& f, const Entry& e, const State& s) {
         f.spinMin = 1;
         f.spinMax = 10;
         if (s.recv.wholeBuffer) f.shown = std::string();
+    } else if (n == "byBufferedTelegrams") {
+        f.spinMin = 1;
+        f.spinMax = 250;
     } else if (n == "wReactionWait" && !s.reactionBaud) {
         f.shown = "20000";
     } else if (n == "wRecvDbNo") {
@@ -91,6 +115,33 @@ void decorate(FieldState& f, const Entry& e, const State& s) {
 }
 
 }  // namespace sheet
+
+std::string asciiDisplay(int code) {
+    static const char* const kMnemonics[32] = {
+        "NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL", "BS",  "HT",  "LF",  "VT",  "FF",  "CR",  "SO",  "SI",
+        "DLE", "DC1", "DC2", "DC3", "DC4", "NAK", "SYN", "ETB", "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US"};
+    // Code page 1252 from 0x80 to 0x9F; its five unassigned codes stand for themselves.
+    static const char16_t kHigh[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+        0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    code &= 0xFF;
+    if (code < 0x20) return kMnemonics[code];
+    const unsigned u = code >= 0x80 && code < 0xA0 ? kHigh[code - 0x80] : static_cast<unsigned>(code);
+    std::string out;
+    if (u < 0x80) {
+        out += static_cast<char>(u);
+    } else if (u < 0x800) {
+        out += static_cast<char>(0xC0 | (u >> 6));
+        out += static_cast<char>(0x80 | (u & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (u >> 12));
+        out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (u & 0x3F));
+    }
+    return out;
+}
 
 ToggleState SheetModel::toggle(Toggle which) const {
     const State& s = *s_;

@@ -74,7 +74,14 @@ struct FieldState {
     // The control's label where it changes with the page's state (the CP 830 delay time is
     // "&Überwachungszeit bei fehlender Endekennung:" unless the criterion is the delay time).
     std::optional<std::string> label;
+    // A character field (Unit::Hex): what its read-only "[ASCII]" field beside the hex edit
+    // shows — the character itself from 0x20 up (code page 1252, as UTF-8), below that its
+    // mnemonic ("CR", "SUB"); empty while the field holds no character.
+    std::string ascii;
 };
+
+// The "[ASCII]" display of a character code (0..255), as FieldState::ascii gives it.
+std::string asciiDisplay(int code);
 
 // The checkboxes of the pages that are no stored field of their own; each changes a
 // field (block check and standard values make byMode, "baudratenabhängig" decides

@@ -292,10 +292,9 @@ Outcome Taker::takeRecv() {
         return taken();
     }
     if (n == "wRecvDbNo") {
-        if (value_ == "0") {
-            r.useCpuBox = false;
-            return taken();
-        }
+        // An unused receive box shows 0. In a used one, 0 is the DB number the user typed:
+        // the page's check refuses it (518); unchecking the box is the toggle's.
+        if (value_ == "0" && !r.useCpuBox) return taken();
         if (auto x = number(r.dbNo)) return *x;
         r.useCpuBox = true;
         return field(checkRecvDbNo(r.dbNo));

@@ -182,6 +182,125 @@ TEST(SheetModel, EditFieldsCarryThePatternOfTheirModule) {
 
 // A CP 830 receive page shows a stored number outside 1..10 limited to 1..10, so another
 // change on the page is taken instead of being refused for the stored number.
+// The radios of the data flow control a page offers: RTS/CTS and the V.24 signals only on
+// RS 232, never on CP 830, the V.24 signals never on a printer page.
+TEST(SheetModel, FlowControlRadiosPerModuleAndInterface) {
+    struct Case {
+        Module module;
+        std::vector<int> codes;
+    };
+    const Case cases[] = {
+        {{kCP730, kIfRs232, kProtAscii, 0}, {0, 1, 2, 3}},
+        {{kCP730, kIfTty, kProtAscii, 0}, {0, 1}},
+        {{kCP730, kIfRs422, kProtAscii, 0}, {0, 1}},
+        {{kCP830, kIfRs232, kProtAscii, 0}, {0, 1}},
+        {{kCP731, kIfRs232, kProtAscii}, {0, 1, 2, 3}},
+        {{kCP8311, kIfHostRs232, kProtAscii}, {0, 1, 2, 3}},
+        {{kCP8312, kIfHostTty, kProtAscii}, {0, 1}},
+        {{kCP730, kIfRs232, kProtPrinter, 0}, {0, 1, 2}},
+        {{kCP730, kIfRs422, kProtPrinter, 0}, {0, 1}},
+        {{kCP731, kIfRs232, kProtPrinter}, {0, 1, 2}},  // the printer sheet sees it as 81
+        {{kCP731, kIfTty, kProtPrinter}, {0, 1}},
+        {{kCP8312, kIfHostRs422, kProtPrinter}, {0, 1}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.module.type) + "/" + std::to_string(c.module.iface) + "/" +
+                     std::to_string(c.module.protocol));
+        auto f = openSheet(c.module, stored(c.module)).field("byFlowCtrl");
+        ASSERT_TRUE(f);
+        std::vector<int> codes;
+        for (const auto& o : f->options) {
+            codes.push_back(o.code);
+            EXPECT_TRUE(o.enabled);
+            ASSERT_LT(o.code, static_cast<int>(f->choices.size()));
+        }
+        EXPECT_EQ(codes, c.codes);
+        // the radio of a code sets the choice of the same index
+        auto s = openSheet(c.module, stored(c.module));
+        for (int code : c.codes) {
+            ASSERT_TRUE(s.set("byFlowCtrl", f->choices[code]).verdict.accepted) << f->choices[code];
+            EXPECT_EQ(text(s, "byFlowCtrl"), f->choices[code]);
+        }
+    }
+    auto ro = SheetModel::open(context({kCP731, kIfRs232, kProtAscii}, true), stored({kCP731, kIfRs232, kProtAscii}));
+    const auto locked = ro->field("byFlowCtrl");
+    ASSERT_TRUE(locked);
+    for (const auto& o : locked->options) EXPECT_FALSE(o.enabled) << o.code;
+}
+
+TEST(SheetModel, SpinRangesOfTheFramesAndTheReceiveBuffer) {
+    struct Case {
+        Module module;
+        const char* field;
+        int min, max;
+    };
+    const Case cases[] = {
+        {{kCP730, kIfRs232, kProtPrinter, 0}, "byDataBits", 7, 8},
+        {{kCP731, kIfRs232, kProtPrinter}, "byStopBits", 1, 2},
+        {{kCP731, kIfRs232, kProtAscii}, "byDataBits", 7, 8},
+        {{kCP731, kIfRs232, kProtRk512}, "byDataBits", 8, 8},
+        {{kCP730, kIfRs232, kProtAscii, 0}, "byBufferedTelegrams", 1, 250},
+        {{kCP8311, kIfHostRs232, kProtAscii}, "byBufferedTelegrams", 1, 250},
+        {{kCP830, kIfRs232, kProtAscii, 0}, "byBufferedTelegrams", 1, 10},
+    };
+    for (const auto& c : cases) {
+        auto f = openSheet(c.module, stored(c.module)).field(c.field);
+        ASSERT_TRUE(f) << c.field;
+        EXPECT_EQ(f->spinMin, c.min) << c.module.type << " " << c.field;
+        EXPECT_EQ(f->spinMax, c.max) << c.module.type << " " << c.field;
+    }
+}
+
+// A character field's "[ASCII]" display: mnemonics below 0x20, the character from 0x20 up
+// as code page 1252 writes it.
+TEST(SheetModel, CharacterFieldsShowTheirCharacter) {
+    const std::pair<int, const char*> codes[] = {
+        {0x00, "NUL"}, {0x0D, "CR"}, {0x11, "DC1"}, {0x1A, "SUB"}, {0x1F, "US"}, {0x20, " "}, {0x41, "A"},
+        {0x7E, "~"}, {0x80, "\u20AC"}, {0x81, "\u0081"}, {0x9F, "\u0178"}, {0xA0, "\u00A0"}, {0xE4, "\u00E4"},
+        {0xFF, "\u00FF"}};
+    for (const auto& [code, shown] : codes) EXPECT_EQ(asciiDisplay(code), shown) << code;
+
+    Module printer{kCP731, kIfRs232, kProtPrinter};
+    CDb db = stored(printer);
+    db.byXonChar = 0x11;
+    auto s = openSheet(printer, db);
+    EXPECT_EQ(s.field("byXonChar")->ascii, "DC1");
+    ASSERT_TRUE(s.set("byFlowCtrl", "XON / XOFF").verdict.accepted);
+    ASSERT_TRUE(s.set("byXonChar", "d").verdict.accepted);
+    EXPECT_EQ(s.field("byXonChar")->text, "D");
+    EXPECT_EQ(s.field("byXonChar")->ascii, "CR");
+    EXPECT_EQ(s.field("byFlowCtrl")->ascii, "") << "no character field";
+}
+
+// DB number 0 typed into a used CPU receive box is refused by the page's check and keeps the
+// box; `set` with wRecvDbNo=0, as `show --pages` prints an unused box, leaves it unused.
+TEST(SheetModel, AUsedReceiveBoxRefusesDbNumberZero) {
+    for (int protocol : {kProtAscii, kProt3964}) {
+        SCOPED_TRACE(protocol);
+        Module m{kCP8311, kIfHostRs232, protocol, 5};
+        CDb db = stored(m);
+        db.wRecvDbNo = 42;
+        auto s = openSheet(m, db);
+        const int receive = s.pageOf("wRecvDbNo");
+        ASSERT_TRUE(s.selectPage(receive).accepted);
+        ASSERT_TRUE(s.set("wRecvDbNo", "0").verdict.accepted);
+        EXPECT_TRUE(s.toggle(Toggle::CpuBox).checked);
+        EXPECT_EQ(text(s, "wRecvDbNo"), "0");
+        auto ok = s.ok();
+        EXPECT_FALSE(ok.verdict.accepted);
+        EXPECT_EQ(ok.verdict.messageId, 518);
+        EXPECT_EQ(ok.verdict.focus, Field::RecvDbNo);
+        EXPECT_EQ(text(s, "wRecvDbNo"), "0") << "0 stays written";
+
+        auto r = applyValues(context(m), db, CDbdr{}, {{"wRecvDbNo", "0"}});
+        ASSERT_TRUE(r.ok) << r.text;
+        EXPECT_EQ(+r.db.wRecvDbNo, 0);
+        r = applyValues(context(m), db, CDbdr{}, {{"wRecvDbNo", "7"}});
+        ASSERT_TRUE(r.ok) << r.text;
+        EXPECT_EQ(+r.db.wRecvDbNo, 7);
+    }
+}
+
 TEST(SheetModel, Cp830ReceivePageLimitsAStoredNumberOfTelegrams) {
     for (int protocol : {kProt3964, kProtAscii}) {
         SCOPED_TRACE(protocol);

@@ -2,6 +2,7 @@
 // Small pieces the page layouts share: a group box, a grid inside it, a label that leads to
 // its control by its accelerator mark, and an edit field as wide as the digits it takes.
 // Labels keep their natural width; only the edit fields are sized.
+#include <QFont>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -38,6 +39,24 @@ inline void fitDigits(QLineEdit* edit, int digits) {
     const QFontMetrics fm(edit->font());
     const int frame = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit);
     edit->setFixedWidth(fm.horizontalAdvance(QString(digits + 1, QLatin1Char('0'))) + 2 * frame + 8);
+}
+
+// The read-only "[ASCII]" field beside a character's hex edit: a fixed-pitch font as high as
+// the page font's ascent, wide enough for a three-letter mnemonic. Named after the field
+// whose character it shows.
+inline QLineEdit* asciiField(QWidget* page, const char* field) {
+    auto* edit = new QLineEdit(page);
+    edit->setReadOnly(true);
+    edit->setFocusPolicy(Qt::ClickFocus);
+    edit->setObjectName(QString(field) + "Ascii");
+    QFont fixed(QStringLiteral("Courier New"));
+    fixed.setStyleHint(QFont::TypeWriter);
+    fixed.setFixedPitch(true);
+    fixed.setWeight(QFont::Normal);
+    fixed.setPixelSize(qMax(1, QFontMetrics(page->font()).ascent()));
+    edit->setFont(fixed);
+    fitDigits(edit, 3);
+    return edit;
 }
 
 }  // namespace pagelayout

@@ -1,6 +1,7 @@
 // The page widget of each page class.
 #include <cstring>
 
+#include "pages/ui/ascii_page.h"
 #include "pages/ui/field_form_page.h"
 #include "pages/ui/interface_pages.h"
 #include "pages/ui/printer_pages.h"
@@ -22,6 +23,10 @@ CModelPage* CreatePage(rules::SheetModel& model, int index, QWidget* parent) {
     if (is("CKP39_P2")) return new CKP39_P2(model, index, parent);
     if (is("CKRK_P1")) return new CKRK_P1(model, index, parent);
     if (is("CKRK_P2")) return new CKRK_P2(model, index, parent);
+    // "ASCII"
+    if (is("CPASC_P1")) return new CPASC_P1(model, index, parent);
+    if (is("C830_ASCII_P1")) return new C830_ASCII_P1(model, index, parent);
+    if (is("CKASC_P1")) return new CKASC_P1(model, index, parent);
     // ASCII "Übertragung" and "Datenempfang"
     if (is("CPASC_P2")) return new CPASC_P2(model, index, parent);
     if (is("C830_ASCII_P2")) return new C830_ASCII_P2(model, index, parent);

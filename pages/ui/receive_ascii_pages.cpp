@@ -79,6 +79,7 @@ CKASC_P3::CKASC_P3(rules::SheetModel& model, int index, QWidget* parent) : CMode
     CIsoEditbox* number = bindEdit("byBufferedTelegrams", Field::BufferedTelegrams);
     follow(numberRow(this, buffer, 2, number, bindSpin(number, "byBufferedTelegrams")), "byBufferedTelegrams", false);
     page->addLayout(buffer);
+    page->addSpacing(fontMetrics().height() / 2);  // the buffer apart from the groups below
 
     auto* errors = pagelayout::group("erweiterte Fehleranzeige am Empfangs FB", "errorGroup", this);
     auto* errorBox = new QVBoxLayout(errors);

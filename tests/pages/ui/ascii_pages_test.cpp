@@ -20,20 +20,7 @@ using namespace sheettest;
 
 namespace {
 
-// Chooses a list entry with the arrow keys, as a user does on a closed drop-down list.
-void pick(QComboBox* list, const QString& text) {
-    QVERIFY(list);
-    const int target = list->findText(text);
-    QVERIFY2(target >= 0, qPrintable(text));
-    while (list->currentIndex() < target) QTest::keyClick(list, Qt::Key_Down);
-    while (list->currentIndex() > target) QTest::keyClick(list, Qt::Key_Up);
-    QCOMPARE(list->currentText(), text);
-}
-
-QString textOf(const Sheet& s, const char* name) {
-    auto* edit = s.on<QLineEdit>(0, name);
-    return edit ? edit->text() : QStringLiteral("<missing %1>").arg(name);
-}
+QString textOf(const Sheet& s, const char* name) { return sheettest::textOf(s, 0, name); }
 
 // The "[ASCII]" field beside an end character's hex edit.
 QString asciiOf(const Sheet& s, const char* name) { return textOf(s, (QString(name) + "Ascii").toLatin1().constData()); }
@@ -50,12 +37,6 @@ void click(const Sheet& s, const char* name) {
 void activate(const Sheet& s) {
     QApplication::setActiveWindow(s.dialog.get());
     QVERIFY(QApplication::activeWindow() == s.dialog.get());
-}
-
-CDb recordOf(const Module& m, const std::function<void(CDb&)>& change = {}) {
-    CDb db = support::DefaultRecord(m.type, m.protocol);
-    if (change) change(db);
-    return db;
 }
 
 const Module kCp730{kCP730, kIfRs232, kProtAscii, 0};

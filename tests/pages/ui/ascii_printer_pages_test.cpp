@@ -22,27 +22,6 @@ namespace {
 constexpr int kTransmission = 1, kReceive = 2;  // the ASCII page is the first
 constexpr int kPrinterPage = 0;
 
-// Chooses a list entry with the arrow keys, as a user does on a closed drop-down list.
-void pick(QComboBox* list, const QString& text) {
-    QVERIFY(list);
-    const int target = list->findText(text);
-    QVERIFY2(target >= 0, qPrintable(text));
-    while (list->currentIndex() < target) QTest::keyClick(list, Qt::Key_Down);
-    while (list->currentIndex() > target) QTest::keyClick(list, Qt::Key_Up);
-    QCOMPARE(list->currentText(), text);
-}
-
-QStringList entries(const QComboBox* list) {
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i) out << list->itemText(i);
-    return out;
-}
-
-QString textOf(const Sheet& s, int page, const char* name) {
-    auto* edit = s.on<QLineEdit>(page, name);
-    return edit ? edit->text() : QStringLiteral("<missing %1>").arg(name);
-}
-
 QRadioButton* flowRadio(const Sheet& s, int page, int code) {
     return s.on<QRadioButton>(page, QStringLiteral("byFlowCtrl%1").arg(code).toUtf8().constData());
 }
@@ -63,13 +42,6 @@ int checkedFlowRadio(const Sheet& s, int page) {
             checked = code;
         }
     return checked;
-}
-
-// A module's default record with a change.
-CDb recordOf(const Module& m, const std::function<void(CDb&)>& change = {}) {
-    CDb db = support::DefaultRecord(m.type, m.protocol);
-    if (change) change(db);
-    return db;
 }
 
 bool enabledOnPage(const Sheet& s, int page, const char* name) {

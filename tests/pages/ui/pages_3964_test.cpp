@@ -19,39 +19,6 @@ using namespace sheettest;
 
 namespace {
 
-// Chooses a list entry with the arrow keys, as a user does on a closed drop-down list.
-void pick(QComboBox* list, const QString& text) {
-    QVERIFY(list);
-    const int target = list->findText(text);
-    QVERIFY2(target >= 0, qPrintable(text));
-    while (list->currentIndex() < target) QTest::keyClick(list, Qt::Key_Down);
-    while (list->currentIndex() > target) QTest::keyClick(list, Qt::Key_Up);
-    QCOMPARE(list->currentText(), text);
-}
-
-QStringList entries(const QComboBox* list) {
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i) out << list->itemText(i);
-    return out;
-}
-
-QString textOf(const Sheet& s, int page, const char* name) {
-    auto* edit = s.on<QLineEdit>(page, name);
-    return edit ? edit->text() : QStringLiteral("<missing %1>").arg(name);
-}
-
-bool showsMessage(const Sheet& s, int id) {
-    const auto ids = s.messages.ids();
-    return std::find(ids.begin(), ids.end(), id) != ids.end();
-}
-
-// A module's default record with a change.
-CDb recordOf(const Module& m, const std::function<void(CDb&)>& change = {}) {
-    CDb db = support::DefaultRecord(m.type, m.protocol);
-    if (change) change(db);
-    return db;
-}
-
 const QStringList kUpTo19200 = {"300", "600", "1200", "2400", "4800", "9600", "19200"};
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -76,5 +78,40 @@ struct Sheet {
     std::unique_ptr<rules::SheetModel> model;
     std::unique_ptr<CProtocolSheet> dialog;
 };
+
+// What the tests read and do on the pages.
+
+// Chooses a list entry with the arrow keys, as a user does on a closed drop-down list.
+inline void pick(QComboBox* list, const QString& text) {
+    QVERIFY(list);
+    const int target = list->findText(text);
+    QVERIFY2(target >= 0, qPrintable(text));
+    while (list->currentIndex() < target) QTest::keyClick(list, Qt::Key_Down);
+    while (list->currentIndex() > target) QTest::keyClick(list, Qt::Key_Up);
+    QCOMPARE(list->currentText(), text);
+}
+
+inline QStringList entries(const QComboBox* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i) out << list->itemText(i);
+    return out;
+}
+
+inline QString textOf(const Sheet& s, int page, const char* name) {
+    auto* edit = s.on<QLineEdit>(page, name);
+    return edit ? edit->text() : QStringLiteral("<missing %1>").arg(name);
+}
+
+inline bool showsMessage(const Sheet& s, int id) {
+    const auto ids = s.messages.ids();
+    return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
+
+// A module's default record with a change.
+inline CDb recordOf(const Module& m, const std::function<void(CDb&)>& change = {}) {
+    CDb db = support::DefaultRecord(m.type, m.protocol);
+    if (change) change(db);
+    return db;
+}
 
 }  // namespace sheettest

@@ -118,6 +118,10 @@ Result Configure(host::Registry& r, const std::string& executableName, const Lib
     replaceFirst(help, "2", "3");
     s.help830 = s.installPath + help + ".html";
     s.currentHelp = s.help730;
+
+    InstalledDrivers drivers = drv::ReadInstalledDrivers(r, s.installPath, extension);
+    s.driverFolder = std::move(drivers.folder);
+    s.drivers = std::move(drivers.drivers);
     return out;
 }
 

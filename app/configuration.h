@@ -33,7 +33,8 @@ std::string ProgramFolder();
 
 // Reads everything InitInstance reads from the registry, in its order, and loads the
 // language library (`installPath + N + ".so"`, then `installPath + "vemtro_b.so"`). A relative
-// installation folder is taken relative to the program's own folder.
+// installation folder is taken relative to the program's own folder. Last come the installed
+// loadable drivers and their folder.
 // `executableName` is the program's file name ("vemtro_x").
 Result Configure(host::Registry& registry, const std::string& executableName, const LibraryLoader& load);
 

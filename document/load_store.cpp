@@ -1,10 +1,12 @@
 // Loading the stored parameters at start-up and storing them on "Speichern", with the
 // questions asked before the program closes.
+#include <algorithm>
 #include <cstring>
 
 #include "document/ptp_doc.h"
 #include "host/messages.h"
 #include "resources/strings.h"
+#include "sdb/head.h"
 #include "sdb/param_image.h"
 #include "sdb/section_file.h"
 
@@ -15,8 +17,6 @@ enum StringId {
     kCannotOpenFile = 556,
     kSaveChanges = 566,
     kClosing = 567,
-    kProtocolNotChanged = 590,
-    kDriverNotInstalled = 595,
     kFirmwareMissing = 2032,
     kNewDriverLoaded = 2041,
     kNoDriverOnModule = 2042,
@@ -79,39 +79,6 @@ void CPtpDoc::DecodeTexts(std::span<const uint8_t> image) {
     if (sdb::ReadTextImage(image, *m_pTexts).status == sdb::TextReadStatus::Absent) SetModifiedFlag(true);
     m_CurTextName = m_pTexts->name;
     m_TextHead = m_pTexts->head;
-}
-
-std::string CPtpDoc::DriverNameForMessages() const {
-    const std::string stored(m_CurParams.achDriverName, 8);
-    struct Known { const char* name; int text; };
-    static const Known known[] = {{"Y5WFPA1X", 2046}, {"Y5WFPB1X", 2047}, {"Y5WFPE1X", 2048}};
-    for (const Known& k : known)
-        if (stored == k.name) return res::text(k.text);
-    return std::string(stored.c_str());
-}
-
-int CPtpDoc::HandleStoredDriver() {
-    // No loadable drivers are installed on this machine: the stored driver cannot be kept.
-    const int answer = host::showMessage(res::text(kTitle), kDriverNotInstalled, {DriverNameForMessages()});
-    if (answer != host::kYes) return 1;
-    if (m_bOnline) {
-        host::showMessage(res::text(kTitle), kProtocolNotChanged);
-        return 1;
-    }
-    SetHeadDefault(m_CurHead, headDefaultFor(m_nModuleType));
-    m_CurParams = m_DefParams;
-    // the defaults' own sub-block lengths replace the driver's
-    const int protocol = m_nProtocol;
-    m_nProtocol = ProtocolFromIdentifier(m_DefParams.wProtocolId);
-    CDb scratch = m_DefParams;
-    BuildDefaults(scratch);
-    m_nProtocol = protocol;
-    m_nDriverDataLen = 0;
-    m_bOldLayout = 0;
-    m_DriverSections = {};
-    m_nBlockCount = 1;
-    SetModifiedFlag(true);
-    return 0;
 }
 
 int CPtpDoc::LoadContainer() {
@@ -177,19 +144,29 @@ int CPtpDoc::LoadSectionFile() {
     }
     m_nBlockCount = file.sectionCount;
     m_DriverSections = file.driverParts;
+    m_bTextPresent = file.textImage ? 1 : 0;
 
+    bool givenUp = false;
     if (!file.paramImage || !DecodeParameters(*file.paramImage)) {
         SetHeadDefault(m_CurHead, headDefaultFor(m_nModuleType));
         m_CurParams = m_DefParams;
         m_CurPrinter = m_DefPrinter;
         m_bSaveOnExit = 1;
     } else if (m_CurParams.wProtocolId >= kIdDriverBase) {
-        if (HandleStoredDriver() != 0) return 1;
+        if (LoadSectionDriver(file.driverParts[kPartCode], givenUp) != 0) return 1;
     }
-    if (file.textImage) {
-        m_bTextPresent = 1;
-        DecodeTexts(*file.textImage);
+    if (!givenUp) {
+        // the heads of the firmware and protocol part
+        for (int part : {kPartFirmware, kPartProtocol})
+            if (const auto& section = file.driverParts[static_cast<size_t>(part)])
+                if (auto head = sdb::ReadHead(*section)) m_DrvHead[static_cast<size_t>(part)] = *head;
     }
+    // Message texts stored with a driver whose installation does without them are dropped.
+    if (m_bTextPresent && isLoadableDriver(m_nProtocol) && !DriverHasTexts()) {
+        m_bTextPresent = 0;
+        --m_nBlockCount;
+    }
+    if (m_bTextPresent) DecodeTexts(*file.textImage);
     return 0;
 }
 
@@ -200,6 +177,18 @@ std::vector<uint8_t> CPtpDoc::BuildStoredBlock(std::string* problem) {
     in.printer = m_CurPrinter;
     in.lengths = BlockLengths;
     in.head = m_CurHead;
+    in.driverHasTexts = DriverHasTexts();
+    if (isLoadableDriver(m_nProtocol) && (m_nModuleType == kCP731 || m_nModuleType == kCP8312)) {
+        // The driver's data goes behind the printer-output block of a driver with texts and in
+        // its place otherwise; a block stored while the driver was installed the other way
+        // round gets the sub-blocks the installed driver uses.
+        if (!in.driverHasTexts) std::fill(in.lengths.begin() + 4, in.lengths.end(), 0);
+        else if (in.lengths[4] == 0) {
+            in.lengths[3] = 7;
+            in.lengths[4] = 65;
+            in.lengths[5] = 256;
+        }
+    }
     in.driverDataArea = m_pDriverData != nullptr && isLoadableDriver(m_nProtocol);
     if (in.driverDataArea) in.driverData = std::span<const uint8_t>(m_pDriverData->data(), m_nDriverDataLen);
     in.oldLayout = m_bOldLayout != 0;
@@ -233,8 +222,17 @@ std::vector<uint8_t> CPtpDoc::BuildStoredBlock(std::string* problem) {
         s.interfaceByte = m_CurParams.byInterface;
         s.paramImage = param.image;
         if (m_bTextPresent) s.textImage = std::span<const uint8_t>(text.image);
-        for (size_t i = 0; i < m_DriverSections.size(); ++i)
-            if (m_DriverSections[i]) s.driverParts[i] = std::span<const uint8_t>(*m_DriverSections[i]);
+        // The parts of a checked driver come from its files; sections nothing checked are
+        // written back as they were read.
+        std::array<std::vector<uint8_t>, 3> driverImages;
+        if (m_nDrvBlockMask != 0) {
+            if (!BuildDriverImages(driverImages, problem)) return {};
+            for (size_t i = 0; i < driverImages.size(); ++i)
+                if (!driverImages[i].empty()) s.driverParts[i] = std::span<const uint8_t>(driverImages[i]);
+        } else {
+            for (size_t i = 0; i < m_DriverSections.size(); ++i)
+                if (m_DriverSections[i]) s.driverParts[i] = std::span<const uint8_t>(*m_DriverSections[i]);
+        }
         sdb::SectionWriteResult w = sdb::WriteSectionFile(s);
         if (w.status != sdb::SectionWriteStatus::Ok) {
             if (problem) *problem = "Die Datenübergabedatei wird zu groß";

@@ -33,14 +33,16 @@ int digitAt(const std::string& order, size_t fragmentAt, size_t offset) {
 
 }  // namespace
 
-ProtocolChoice ProtocolsForOrderNumber(int moduleType, std::string_view orderNo) {
+ProtocolChoice ProtocolsForOrderNumber(int moduleType, std::string_view orderNo, const std::vector<std::string>& drivers) {
     std::string order(orderNo);
     for (auto& c : order) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     ProtocolChoice out;
-    auto set = [&](std::initializer_list<int> codes, int version) {
+    auto set = [&](std::initializer_list<int> codes, int version, bool withDrivers = false) {
         out.matched = true;
         for (int c : codes) out.items.push_back(item(c));
         out.productVersion = version;
+        if (withDrivers)
+            for (size_t n = 0; n < drivers.size(); ++n) out.items.push_back({driverProtocol(static_cast<int>(n)), drivers[n]});
     };
     // The first of `fragments` the order number contains, with its position.
     auto find = [&](std::initializer_list<const char*> fragments, size_t& at) {
@@ -60,8 +62,8 @@ ProtocolChoice ProtocolsForOrderNumber(int moduleType, std::string_view orderNo)
         // the ninth character from the start of "731-1" is the product version
         at = order.find("731-1");
         const int version = at == std::string::npos ? 0 : digitAt(order, at, 8);
-        if (version > 1) set({kProt3964, kProtRk512, kProtAscii, kProtPrinter}, version);
-        else set({kProt3964, kProtRk512, kProtAscii}, version);
+        if (version > 1) set({kProt3964, kProtRk512, kProtAscii, kProtPrinter}, version, true);
+        else set({kProt3964, kProtRk512, kProtAscii}, version, true);
         break;
     }
     case kCP830:
@@ -73,13 +75,13 @@ ProtocolChoice ProtocolsForOrderNumber(int moduleType, std::string_view orderNo)
         else if (find({"831-1KK01", "831-1KK02", "831-1KK03", "831-1KK04", "831-1KK05"}, at))
             set({kProt3964, kProtAscii, kProtPrinter}, digitAt(order, at, 8));
         else if (find({"831-2KK00"}, at)) set({kProt3964, kProtRk512}, 0);
-        else if (find({"831-2KK01", "831-2KK02", "831-2KK03", "831-2KK04", "831-2KK05"}, at))
-            set({kProt3964, kProtRk512, kProtAscii, kProtPrinter}, digitAt(order, at, 8));
+        else if (find({"831-2KK01"}, at)) set({kProt3964, kProtRk512, kProtAscii, kProtPrinter}, 1);
+        else if (find({"831-2KK02", "831-2KK03", "831-2KK04", "831-2KK05"}, at))
+            set({kProt3964, kProtRk512, kProtAscii, kProtPrinter}, digitAt(order, at, 8), true);
         break;
     default:
         break;
     }
-    // Installed loadable drivers are offered behind these items once drivers can be installed.
     return out;
 }
 

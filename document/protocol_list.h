@@ -18,8 +18,11 @@ struct ProtocolChoice {
     int productVersion = 0;        // the version digit of the order number
 };
 
-// The first matching row of the module's order-number table.
-ProtocolChoice ProtocolsForOrderNumber(int moduleType, std::string_view orderNo);
+// The first matching row of the module's order-number table. A CP 731, and a CP 831 of
+// order number "831-2KK02" to "831-2KK05", offer the installed loadable drivers behind the
+// built-in protocols: the n-th of `drivers` (display names) with code n·256 + 255.
+ProtocolChoice ProtocolsForOrderNumber(int moduleType, std::string_view orderNo,
+                                       const std::vector<std::string>& drivers = {});
 
 // The protocol code of a stored protocol identifier. Identifiers from kIdDriverBase on
 // stand for the loadable driver `driverProtocol` that loading determined; an identifier

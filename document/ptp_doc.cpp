@@ -29,6 +29,8 @@ CPtpDoc::CPtpDoc(AppSettings& app) : m_pTexts(std::make_unique<sdb::TextStore>()
     SetTextNameDefault(m_CurTextName);
     SetTextNameDefault(m_DefTextName);
     SetHeadDefault(m_TextHead, HeadDefault::Text);
+    SetSonDefault(m_DrvSon[kPartFirmware], SonDefault::Scc);
+    SetSonDefault(m_DrvSon[kPartProtocol], SonDefault::Ptp);
 
     // The printout head takes its product line, product and vendor from the host's page layout.
     m_hLayoutSet = AUTOpenObjectSet(3);
@@ -110,7 +112,9 @@ int CPtpDoc::ParseStartupString(std::string_view commandLine) {
 }
 
 int CPtpDoc::FirstUpdate() {
-    ProtocolChoice list = ProtocolsForOrderNumber(m_nModuleType, m_szOrderNo);
+    std::vector<std::string> drivers;
+    for (const InstalledDriver& d : m_app.drivers) drivers.push_back(d.displayName);
+    ProtocolChoice list = ProtocolsForOrderNumber(m_nModuleType, m_szOrderNo, drivers);
     m_ProtocolList = std::move(list.items);
     if (!list.matched) {
         host::showMessage(res::text(kUnknownTitle), kUnknownModule);

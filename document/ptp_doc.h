@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/app_settings.h"
+#include "document/driver_abi.h"
 #include "document/protocol_list.h"
 #include "document/records.h"
 #include "document/stored_block.h"
@@ -80,13 +81,46 @@ public:
     // Automation entry of an embedded start; the arguments are not used.
     int Show(long, long, long, long, long, long, const std::string&);
 
-    // A stored loadable driver met while loading. Without installed drivers the user is
-    // asked whether to go on with the default protocol (message 595). 0 to go on.
+    // A stored loadable driver met while loading a CP 731 block: the installed driver that
+    // holds it is checked and taken over; one that is not installed is given up for the
+    // default protocol when the user agrees (message 595). 0 to go on, 1 to end the program.
     int HandleStoredDriver();
 
     // The byte images a store writes, built from the current records (also used by the dump
     // and the tests). Empty when the module stores nothing or the block is too large.
     std::vector<uint8_t> BuildStoredBlock(std::string* problem = nullptr);
+
+    // --- loadable drivers ---
+    // The parts of a driver, in the order of m_DrvHead, m_DrvSon and the section types 3 to 5.
+    enum DriverPart { kPartCode = 0, kPartFirmware = 1, kPartProtocol = 2 };
+    // What the installation check found for the configured driver.
+    struct DriverCheck {
+        PtpDriverInfo info{};
+        std::array<CDbSon, 3> sons{};                      // descriptors of code, firmware, protocol part
+        int blockMask = 0;                                 // 0x001 code, 0x010 firmware, 0x100 protocol part
+        int blockCount = 0;                                // sections of a CP 831 data transfer file
+        std::array<int64_t, 3> fileOffsets{-1, -1, -1};    // of the matched records in their files
+    };
+    // Checks the installed driver m_nProtocol / 256 against the module: matches the records of
+    // its files by the description's types and versions or by the module's hardware bits and
+    // fills `params` and `check` from them. `check.sons` come in as the descriptors to keep
+    // where the check leaves one alone. 0, or 10 (a file cannot be used), 20 (no record fits
+    // the module), 30 (a long driver on interface 2); `params` is changed only on 0.
+    int CheckDriver(CDb& params, DriverCheck& check);
+    // The defaults of the loadable driver m_nProtocol on a CP 731 or CP 831-2: the check, the
+    // driver's sub-blocks and the defaults its library's DoDefault writes into `params` and the
+    // driver data area. 0, or -1 after a message (title 590) or for another module or protocol.
+    int ApplyDriverDefaults(CDb& params);
+    // The 25-byte head and the 64-byte descriptor of a driver part present in m_nDrvBlockMask,
+    // written into `out`; the length of the part's image (89 + body length), or 0 when the part
+    // is absent or `out` is shorter than 89 bytes.
+    int BuildDriverPartIntro(int part, std::span<uint8_t> out);
+    // The installed driver a protocol code names, or null.
+    const InstalledDriver* InstalledDriverOf(int protocol) const;
+    // The configured protocol is a loadable driver that uses the printer-output and message blocks.
+    bool DriverHasTexts() const;
+    // The driver file of a part of the configured driver (driver folder + file name).
+    std::string DriverFilePath(int part) const;
 
     // Test hook: makes a write of the data transfer file fail at a chosen step.
     transfer::FailureHook m_writeFailure;
@@ -142,6 +176,16 @@ public:
     CDbtex m_CurTextName, m_DefTextName;
     std::array<CDbHead, 3> m_DrvHead{};
     std::array<CDbSon, 3> m_DrvSon{};
+    PtpDriverInfo m_DriverInfo{};
+    // Offsets of the configured driver's matched records in its code, firmware and protocol
+    // file; -1 for a part without one.
+    std::array<int64_t, 3> m_DriverFileOffsets{-1, -1, -1};
+    // The driver the stored block names, as loading found it.
+    struct StoredDriver {
+        std::array<char, 8> name{};
+        uint8_t verHi = 0, verLo = 0;
+        uint16_t protocolId = 0;
+    } m_StoredDriver;
     std::unique_ptr<std::array<uint8_t, kDriverDataSize>> m_pDriverData;
     size_t m_nDriverDataLen = 0;
     std::array<uint16_t, kBlockLengthCount> BlockLengths{};
@@ -193,6 +237,21 @@ private:
     // Writes the built block to where it is kept; false (message shown) when that fails.
     bool WriteStoredBlock(const std::vector<uint8_t>& bytes);
     std::string DriverNameForMessages() const;
+    // The first installed driver whose code file holds a record of this name and type; -1 for none.
+    int FindInstalledDriver(const std::array<char, 8>& name, uint16_t type) const;
+    // The stored driver is given up (message 595): 0 when the default protocol took its place,
+    // 1 to end the program.
+    int GiveUpStoredDriver();
+    // Takes what the check found as the document's driver.
+    void TakeDriverCheck(const DriverCheck& check);
+    // The driver part images a CP 831 section file carries; false (with `problem`) when a
+    // part's body cannot be read from its driver file.
+    bool BuildDriverImages(std::array<std::vector<uint8_t>, 3>& images, std::string* problem);
+    // Loading a CP 831 section file: the driver the parameter section names and the code part
+    // section stored with it. 0 to go on, 1 to end the program.
+    int LoadSectionDriver(const std::optional<std::vector<uint8_t>>& codePart, bool& givenUp);
+    // Shows a CheckDriver error (596 to 599) under `title`.
+    static void ShowDriverError(int error, const std::string& title);
     sdb::BuildContext BuildContext() const;
 
     AppSettings& m_app;

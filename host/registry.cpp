@@ -4,6 +4,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace host {
@@ -14,6 +15,12 @@ QString settingsKey(const std::string& key, const std::string& value) {
     QString k = QString::fromStdString(key);
     k.replace('\\', '/');
     return k + '/' + QString::fromStdString(value);
+}
+
+QString groupKey(const std::string& key) {
+    QString k = QString::fromStdString(key);
+    k.replace('\\', '/');
+    return k;
 }
 
 }  // namespace
@@ -43,6 +50,27 @@ bool IniRegistry::write(Hive hive, const std::string& key, const std::string& va
     s.setValue(settingsKey(key, value), QString::fromStdString(data));
     s.sync();
     return s.status() == QSettings::NoError;
+}
+
+bool IniRegistry::keyExists(Hive hive, const std::string& key) {
+    QSettings s(QString::fromStdString(file(hive)), QSettings::IniFormat);
+    if (s.status() != QSettings::NoError) return false;
+    s.beginGroup(groupKey(key));
+    return !s.childKeys().isEmpty() || !s.childGroups().isEmpty();
+}
+
+std::vector<std::string> IniRegistry::subKeys(Hive hive, const std::string& key) {
+    QSettings s(QString::fromStdString(file(hive)), QSettings::IniFormat);
+    if (s.status() != QSettings::NoError) return {};
+    s.beginGroup(groupKey(key));
+    QStringList groups = s.childGroups();
+    std::sort(groups.begin(), groups.end(), [](const QString& a, const QString& b) {
+        const int c = a.compare(b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    });
+    std::vector<std::string> out;
+    for (const QString& g : groups) out.push_back(g.toStdString());
+    return out;
 }
 
 }  // namespace host

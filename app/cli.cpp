@@ -27,6 +27,7 @@ const char* kUsage =
     "  show --pages STARTUP         die Seiten des Protokolldialogs mit ihren Werten, so wie set sie nimmt\n"
     "  set STARTUP [NAME=WERT ...]  Werte wie auf den Seiten übernehmen, prüfen und speichern\n"
     "      [--file DATEI|-]         (Werte auch zeilenweise aus einer Datei; ohne Werte: das Geladene speichern)\n"
+    "  protocol STARTUP NAME        das Protokoll wechseln (mit Defaultwerten) und speichern\n"
     "  sdb DATEI                    eine Datenübergabedatei entschlüsseln und ausgeben\n"
     "  help [BEFEHL]                diese Übersicht oder die Beschreibung eines Befehls\n"
     "  --help                       diese Übersicht\n"
@@ -62,6 +63,14 @@ const CommandHelp kCommandHelp[] = {
      "  --file liest weitere NAME=WERT-Zeilen aus einer Datei (\"-\": Standardeingabe); Leerzeilen und Zeilen mit\n"
      "  \"#\" am Anfang zählen nicht. Ein abgelehnter Wert gibt seine Meldung aus, endet mit 2 und speichert nichts.\n"
      "  Ein doppelt angegebener oder unbekannter Name wird abgelehnt. Ohne Werte wird das Geladene gespeichert.\n"},
+    {"protocol",
+     "ptpcfg protocol STARTUP NAME\n"
+     "  Lädt die Parameter des Moduls und wechselt sein Protokoll wie die Protokoll-Liste des Fensters: NAME ist\n"
+     "  ein Eintrag der Liste (3964(R), ASCII, RK512, DRUCKER oder der Name eines installierten ladbaren\n"
+     "  Treibers, Groß-/Kleinschreibung gleich). Die Daten des alten Protokolls gehen verloren, das neue wird mit\n"
+     "  Defaultwerten geladen und gespeichert. Die Frage danach beantwortet der Befehl selbst mit Ja, mit --no\n"
+     "  mit Nein (dann ändert sich nichts, Exit-Code 2). Ein Protokoll, das die Baugruppe nicht hat, wird\n"
+     "  abgelehnt und die Liste ausgegeben.\n"},
     {"sdb",
      "ptpcfg sdb DATEI\n"
      "  Entschlüsselt eine Datenübergabedatei (Datensatz-Container oder Abschnittsdatei) und gibt Verzeichnis,\n"
@@ -245,6 +254,51 @@ int runSet(const std::vector<std::string>& a, std::string& out) {
     return kDone;
 }
 
+// Upper case of the ASCII letters, for comparing list texts.
+std::string upper(std::string s) {
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
+int runProtocol(const std::vector<std::string>& a, std::string& out) {
+    if (a.size() != 2) {
+        std::fputs("ptpcfg protocol: Start-Parameterzeichenkette und Protokoll erwartet (ptpcfg help protocol)\n", stderr);
+        return kFailure;
+    }
+    AppSettings app = configure();
+    CPtpDoc doc(app);
+    doc.m_bHoldStoredBlock = 1;
+    doc.m_bAskBeforeOverwrite = 0;
+    if (!start(doc, a[0])) return kFailure;
+    if (doc.m_bOnline) {
+        std::fputs("ptpcfg protocol: online kann das Protokoll nicht gewechselt werden\n", stderr);
+        return kRefused;
+    }
+    const ProtocolItem* chosen = nullptr;
+    std::string offered;
+    for (const auto& item : doc.m_ProtocolList) {
+        if (upper(item.text) == upper(a[1])) chosen = &item;
+        offered += (offered.empty() ? "" : ", ") + item.text;
+    }
+    if (!chosen) {
+        std::fprintf(stderr, "ptpcfg protocol: \"%s\" ist kein Protokoll dieser Baugruppe; möglich: %s\n", a[1].c_str(),
+                     offered.c_str());
+        return kRefused;
+    }
+    switch (doc.ChangeProtocol(chosen->code)) {
+    case CPtpDoc::ProtocolChange::Unchanged:
+        out += "unverändert: " + chosen->text + "\n";
+        return kDone;
+    case CPtpDoc::ProtocolChange::Declined: return kRefused;
+    case CPtpDoc::ProtocolChange::Failed: return kFailure;
+    case CPtpDoc::ProtocolChange::Changed: break;
+    }
+    if (doc.Store() != 1 || !doc.ReleaseStoredBlock()) return kFailure;
+    out += "gespeichert: " + chosen->text + "\n";
+    return kDone;
+}
+
 int runHelp(const std::vector<std::string>& a, std::string& out) {
     if (a.empty()) {
         out += kUsage;
@@ -305,6 +359,8 @@ int Run(const std::vector<std::string>& argsIn, std::string& out) {
     if (command == "help") return runHelp(rest, out);
     if (rest.size() == 1 && (rest[0] == "--help" || rest[0] == "-h")) return runHelp({command}, out);
 
+    // Naming the protocol is the user's answer to the question before a protocol change.
+    if (command == "protocol" && answer == host::StderrMessages::Answer::Default) answer = host::StderrMessages::Answer::Yes;
     host::StderrMessages messages(answer);
     host::ScopedMessageService scope(messages);
     // A project that is named but cannot be opened is an error of the call, not a module without data.
@@ -316,6 +372,7 @@ int Run(const std::vector<std::string>& argsIn, std::string& out) {
 
     if (command == "show") return runShow(rest, out);
     if (command == "set") return runSet(rest, out);
+    if (command == "protocol") return runProtocol(rest, out);
     if (command == "sdb") return runSdb(rest, out);
     std::fprintf(stderr, "ptpcfg: unbekannter Befehl \"%s\"\n%s", command.c_str(), kUsage);
     return kFailure;

@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
+#include <QComboBox>
+#include <QHBoxLayout>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QString>
@@ -95,7 +97,18 @@ CPtpView::CPtpView(QWidget* parent) : QWidget(parent) {
     m_pProtocol->setObjectName("PROTO");
     m_pProtocol->setEnabled(false);
     connect(m_pProtocol, &QPushButton::clicked, this, &CPtpView::OnProtocol);
+    m_pProtocolList = new QComboBox(this);
+    m_pProtocolList->setObjectName("protocolList");
+    m_pProtocolList->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    connect(m_pProtocolList, &QComboBox::activated, this, &CPtpView::OnProtocolSelected);
+    auto* listLabel = new QLabel("Pro&tokoll:", this);
+    listLabel->setBuddy(m_pProtocolList);
+    auto* bar = new QHBoxLayout;
+    bar->addWidget(listLabel);
+    bar->addWidget(m_pProtocolList);
+    bar->addStretch(1);
     auto* layout = new QVBoxLayout(this);
+    layout->addLayout(bar);
     layout->addStretch(1);
     layout->addWidget(m_pText);
     layout->addWidget(m_pProtocol, 0, Qt::AlignHCenter);
@@ -116,7 +129,18 @@ void CPtpView::OnProtocol() {
     emit documentChanged();
 }
 
+void CPtpView::OnProtocolSelected(int index) {
+    if (!m_pDoc || index < 0) return;
+    const int code = m_pProtocolList->itemData(index).toInt();
+    if (m_pDoc->ChangeProtocol(code) == CPtpDoc::ProtocolChange::Changed) emit documentChanged();
+    OnInitialUpdate(*m_pDoc);  // a declined or failed change selects the current protocol again
+}
+
 void CPtpView::OnInitialUpdate(const CPtpDoc& doc) {
+    m_pProtocolList->clear();
+    for (const auto& item : doc.m_ProtocolList) m_pProtocolList->addItem(QString::fromStdString(item.text), item.code);
+    m_pProtocolList->setCurrentIndex(m_pProtocolList->findData(doc.m_nProtocol));
+    m_pProtocolList->setEnabled(!doc.m_bOnline);
     const bool sheet = !isLoadableDriver(doc.m_nProtocol) && doc.m_nProtocol >= kProt3964 && doc.m_nProtocol <= kProtPrinter;
     m_pProtocol->setText(QString("&Protokoll %1 ...").arg(protocolName(doc.m_nProtocol)));
     m_pProtocol->setEnabled(sheet);

@@ -7,6 +7,7 @@
 #include "document/ptp_doc.h"
 
 class QAction;
+class QComboBox;
 class QPushButton;
 class CPtpView;
 
@@ -46,11 +47,14 @@ public:
     void OnInitialUpdate(const CPtpDoc& doc) override;
     void Activate() override;
     QPushButton* ProtocolButton() const { return m_pProtocol; }
+    QComboBox* ProtocolList() const { return m_pProtocolList; }
 
 public slots:
     // Opens the protocol sheet of the module and current protocol; after OK its values go
     // into the document (marked modified unless online).
     void OnProtocol();
+    // The protocol list's selection confirmed: the protocol change, after its question.
+    void OnProtocolSelected(int index);
 
 signals:
     // The document changed through the view.
@@ -60,4 +64,5 @@ private:
     CPtpDoc* m_pDoc = nullptr;
     QLabel* m_pText = nullptr;
     QPushButton* m_pProtocol = nullptr;
+    QComboBox* m_pProtocolList = nullptr;
 };

@@ -122,6 +122,19 @@ public:
     // The driver file of a part of the configured driver (driver folder + file name).
     std::string DriverFilePath(int part) const;
 
+    // --- protocol change (the protocol list, ptpcfg protocol) ---
+    enum class ProtocolChange {
+        Unchanged,  // the protocol chosen is the current one
+        Declined,   // No to the question: protocol, parameters and modified flag as they were
+        Failed,     // the loadable driver's defaults could not be built (a message said why)
+        Changed,    // the new protocol's defaults are the parameters; the document is modified
+    };
+    // Asks (561) and, on Yes, replaces the parameters by the defaults of the protocol `code`
+    // (an item code of m_ProtocolList).
+    ProtocolChange ChangeProtocol(int code);
+    // The protocol list's text of a protocol code.
+    std::string ProtocolText(int code) const;
+
     // Test hook: makes a write of the data transfer file fail at a chosen step.
     transfer::FailureHook m_writeFailure;
 

@@ -158,6 +158,44 @@ private slots:
         app.ExitInstance();
     }
 
+    // The protocol list: No to the question leaves protocol, parameters and modified flag as
+    // they were; Yes loads the new protocol's defaults and marks the document.
+    void protocolListChangesTheProtocol() {
+        CPtPApp app;
+        QCOMPARE(app.InitInstance(kStartup, false, &registry, [](const std::string&) { return nullptr; }), 1);
+        CPtpDoc& doc = *app.m_pDoc;
+        doc.SetModifiedFlag(false);
+        const int before = doc.m_nProtocol;
+        const CDb params = doc.m_CurParams;
+        QComboBox* list = app.m_pView->ProtocolList();
+        QCOMPARE(list->itemData(list->currentIndex()).toInt(), before);
+        const int ascii = list->findText("ASCII");
+        QVERIFY(ascii >= 0 && ascii != list->currentIndex());
+
+        messages.shown.clear();
+        messages.answer(host::kNo);
+        auto choose = [list](int index) {  // a selection the user confirmed
+            list->setCurrentIndex(index);
+            emit list->activated(index);
+        };
+        choose(ascii);
+        QVERIFY(!messages.shown.empty());
+        QCOMPARE(messages.shown.back().id, 561);
+        QCOMPARE(doc.m_nProtocol, before);
+        QVERIFY(std::memcmp(&params, &doc.m_CurParams, sizeof params) == 0);
+        QVERIFY(!doc.IsModified());
+        QCOMPARE(list->itemData(list->currentIndex()).toInt(), before);
+
+        messages.answer(host::kYes);
+        choose(ascii);
+        QCOMPARE(doc.m_nProtocol, int(kProtAscii));
+        QCOMPARE(list->currentText(), QString("ASCII"));
+        QVERIFY(doc.IsModified());
+        QVERIFY(app.m_pMainFrame->SaveAction()->isEnabled());
+        doc.SetModifiedFlag(false);
+        app.ExitInstance();
+    }
+
     void aboutShowsTheVersion() {
         CPtPApp app;
         QCOMPARE(app.InitInstance(kStartup, false, &registry, [](const std::string&) { return nullptr; }), 1);

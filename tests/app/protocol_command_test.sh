@@ -42,6 +42,19 @@ grep -qx 'gespeichert: Beispieltreiber' "$dir/out" || fail "to the driver: $(cat
 "$ptpcfg" show "$s731" >"$dir/show" 2>/dev/null
 grep -q '^CDb.achDriverName=SAMPK731' "$dir/show" || fail "driver name not stored"
 
+# stored with the driver, loaded and stored again: the same block
+"$ptpcfg" set "$s731" >/dev/null 2>"$dir/err" || fail "storing the driver block again: $(cat "$dir/err")"
+"$ptpcfg" show "$s731" >"$dir/show2" 2>/dev/null
+diff "$dir/show" "$dir/show2" >/dev/null || fail "the driver block changed on load and store: $(diff "$dir/show" "$dir/show2")"
+
+# the driver uninstalled: 595; No ends the start, Yes goes on with the default protocol
+mv "$dir/drivers" "$dir/drivers.away"
+rc=0; "$ptpcfg" --no show "$s731" >/dev/null 2>"$dir/err" || rc=$?
+[ $rc -ne 0 ] && grep -q '^595: ' "$dir/err" || fail "uninstalled, No: exit $rc, $(cat "$dir/err")"
+"$ptpcfg" --yes show "$s731" >"$dir/show3" 2>"$dir/err" || fail "uninstalled, Yes: $(cat "$dir/err")"
+grep -q '^595: ' "$dir/err" && grep -qx 'm_nProtocol=1' "$dir/show3" || fail "uninstalled, Yes: not the default protocol"
+mv "$dir/drivers.away" "$dir/drivers"
+
 "$ptpcfg" protocol "$s731" "3964(R)" >/dev/null 2>"$dir/err" || fail "back to 3964(R): $(cat "$dir/err")"
 [ "$(protocolOf "$s731")" = 1 ] || fail "CP 731 does not read back as 3964(R)"
 

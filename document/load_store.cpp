@@ -226,7 +226,8 @@ std::vector<uint8_t> CPtpDoc::BuildStoredBlock(std::string* problem) {
         // written back as they were read.
         std::array<std::vector<uint8_t>, 3> driverImages;
         if (m_nDrvBlockMask != 0) {
-            if (!BuildDriverImages(driverImages, problem)) return {};
+            // a checked driver that gave way to a built-in protocol leaves no parts behind
+            if (isLoadableDriver(m_nProtocol) && !BuildDriverImages(driverImages, problem)) return {};
             for (size_t i = 0; i < driverImages.size(); ++i)
                 if (!driverImages[i].empty()) s.driverParts[i] = std::span<const uint8_t>(driverImages[i]);
         } else {

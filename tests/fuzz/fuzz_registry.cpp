@@ -2,7 +2,7 @@
 // then the user file, split where the first byte says) read through the host registry by
 // the program's configuration. Every value it hands on is at most 255 characters, and the
 // configuration always ends with a language A to E, an installation folder ending in '/'
-// and language libraries named below it.
+// and language libraries named below it, and with the installed loadable drivers.
 #include <unistd.h>
 
 #include <cstddef>
@@ -39,6 +39,8 @@ struct Checked : host::Registry {
         return text;
     }
     bool write(host::Hive, const std::string&, const std::string&, const std::string&) override { return false; }
+    bool keyExists(host::Hive h, const std::string& k) override { return inner.keyExists(h, k); }
+    std::vector<std::string> subKeys(host::Hive h, const std::string& k) override { return inner.subKeys(h, k); }
 };
 
 void put(const fs::path& file, const uint8_t* data, size_t size) {
@@ -83,6 +85,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check((result.languageLibrary != nullptr) == !result.languageLibraryPath.empty());
     check(s.hostNewFeatures == 0 || s.hostNewFeatures == 1);
     check(!s.help730.empty() && s.currentHelp == s.help730);
+    // the installed drivers: a folder below the installation folder, each driver with a name
+    check(s.driverFolder.rfind(s.installPath, 0) == 0 && s.driverFolder.back() == '/');
+    for (const auto& d : s.drivers) check(!d.displayName.empty() && d.displayName.size() <= 255);
     fs::remove_all(dir);
     return 0;
 }

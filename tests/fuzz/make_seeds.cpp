@@ -157,5 +157,25 @@ int main(int argc, char** argv) {
         "[Software]\nQuenral\\QORB4\\2.0\\General\\Languages\\Current=Deutsch\n"
         "Quenral\\QORB4\\2.0\\General\\LangExtensions\\Deutsch=A\n";
     put("fuzz_registry", "seed0", {reinterpret_cast<const uint8_t*>(ini.data()), ini.size()});
+
+    // A driver file of three records (the first byte picks the second), and a description.
+    std::vector<uint8_t> records{1};
+    for (const uint16_t body : {10, 0, 300}) {
+        std::vector<uint8_t> head(64, 0);
+        std::memcpy(head.data(), "SEEDDRV0", 8);
+        head[8] = 1;
+        head[12] = 0x10;
+        head[13] = static_cast<uint8_t>(body & 0xFF);
+        head[14] = static_cast<uint8_t>(body >> 8);
+        head[15] = static_cast<uint8_t>(body & 0xFF);
+        head[21] = 2;
+        records.insert(records.end(), head.begin(), head.end());
+        records.insert(records.end(), body, static_cast<uint8_t>(body));
+    }
+    put("fuzz_driver_records", "seed0", records);
+    const std::string description =
+        "\x0E" "9QX4 831-2KK05; Beschreibung\r\n[9QX4_831_2KK02]\r\nKP_TYP=1001\r\nKP_VERS=1.2\r\n"
+        "SCC_TYP=0FFF\r\nSCC_VERS= 3. 4\r\nPTP_TYP=3001\r\nPTP_VERS=5.6\r\n[ANDERE]\r\nKP_TYP=2\r\n";
+    put("fuzz_driver_description", "seed0", {reinterpret_cast<const uint8_t*>(description.data()), description.size()});
     return 0;
 }

@@ -16,6 +16,7 @@
 #include "app/help.h"
 #include "pages/ui/protocol_sheet_dialog.h"
 #include "resources/strings.h"
+#include "view/driver_properties.h"
 #include "view/protocol_sheet.h"
 
 namespace {
@@ -117,8 +118,16 @@ CPtpView::CPtpView(QWidget* parent) : QWidget(parent) {
 
 void CPtpView::OnProtocol() {
     if (!m_pDoc) return;
+    if (isLoadableDriver(m_pDoc->m_nProtocol)) {
+        // A loadable driver brings its own dialog.
+        if (CallDriverProperty(*m_pDoc, window())) {
+            OnInitialUpdate(*m_pDoc);
+            emit documentChanged();
+        }
+        return;
+    }
     auto model = OpenProtocolSheet(*m_pDoc);
-    if (!model) return;  // a loadable driver brings its own dialog
+    if (!model) return;
     SheetOptions options;
     options.language = m_pDoc->App().language;
     options.openHelp = [help = m_pDoc->App().currentHelp](int topic) { OpenHelpTopic(help, topic); };
@@ -141,8 +150,10 @@ void CPtpView::OnInitialUpdate(const CPtpDoc& doc) {
     for (const auto& item : doc.m_ProtocolList) m_pProtocolList->addItem(QString::fromStdString(item.text), item.code);
     m_pProtocolList->setCurrentIndex(m_pProtocolList->findData(doc.m_nProtocol));
     m_pProtocolList->setEnabled(!doc.m_bOnline);
-    const bool sheet = !isLoadableDriver(doc.m_nProtocol) && doc.m_nProtocol >= kProt3964 && doc.m_nProtocol <= kProtPrinter;
-    m_pProtocol->setText(QString("&Protokoll %1 ...").arg(protocolName(doc.m_nProtocol)));
+    const bool sheet = isLoadableDriver(doc.m_nProtocol) || (doc.m_nProtocol >= kProt3964 && doc.m_nProtocol <= kProtPrinter);
+    m_pProtocol->setText(QString("&Protokoll %1 ...").arg(isLoadableDriver(doc.m_nProtocol)
+                                                              ? QString::fromStdString(doc.ProtocolText(doc.m_nProtocol))
+                                                              : protocolName(doc.m_nProtocol)));
     m_pProtocol->setEnabled(sheet);
     QStringList offered;
     for (const auto& i : doc.m_ProtocolList) offered << QString::fromStdString(i.text);

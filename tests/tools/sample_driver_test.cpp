@@ -19,6 +19,7 @@
 #include "document/ptp_doc.h"
 #include "host/registry.h"
 #include "sdb/driver_image.h"
+#include "view/driver_properties.h"
 #include "tests/support/memory_project.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/scratch_dir.h"
@@ -574,4 +575,28 @@ TEST_F(ProgramCheck, LongDriverRunsOnInterfaceOneOnly) {
     EXPECT_EQ(messages.ids(), std::vector<int>{599});
     EXPECT_EQ(module(kCP8312, "9QX4-831-2KK02", 1)->ApplyDriverDefaults(params), 0);
     EXPECT_EQ(messages.ids(), (std::vector<int>{599, 604}));
+}
+
+// The overview's call of the driver's own dialog: the identification record gets the fields
+// only the overview knows; a library that cannot be loaded gives message 603; no change
+// (here: no window system for the dialog) leaves the document unmodified.
+TEST_F(ProgramCheck, DriverPropertiesThroughTheLibrary) {
+    installPackage(Options{});
+    auto doc = module(kCP731, "9QX4-731-1KE02-0AB0", 1);
+    doc->m_nInterfaceCode = kIfRs422;
+    doc->m_nProductVersion = 2;
+    doc->m_bExtendedModule = 1;
+    ASSERT_EQ(doc->ApplyDriverDefaults(doc->m_CurParams), 0);
+    doc->SetModifiedFlag(false);
+    EXPECT_FALSE(CallDriverProperty(*doc, nullptr));
+    EXPECT_EQ(doc->m_CurParams.byInterface, 'B');
+    EXPECT_EQ(doc->m_DriverInfo.use, 'U');
+    EXPECT_EQ(doc->m_DriverInfo.driverFlag, 1);
+    EXPECT_EQ(doc->m_DriverInfo.productVersion, 2);
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_TRUE(messages.ids().empty());
+
+    app.driverFolder = (install / "elsewhere").string() + "/";
+    EXPECT_FALSE(CallDriverProperty(*doc, nullptr));
+    EXPECT_EQ(messages.ids(), std::vector<int>{603});
 }

@@ -338,7 +338,7 @@ TEST_F(DriverCheck, DefaultsFromTheLibrary) {
     ASSERT_EQ(d.ApplyDriverDefaults(d.m_DefParams), 0);
     EXPECT_TRUE(messages.shown.empty());
     // DoDefault wrote into the record and the data area
-    EXPECT_EQ(d.m_DefParams.wRecvDbNo, 4711);
+    EXPECT_EQ(+d.m_DefParams.wRecvDbNo, 4711);
     EXPECT_EQ(name8(d.m_DefParams.achDriverName), "TSTDRV00");
     ASSERT_EQ(d.m_nDriverDataLen, 40u);
     EXPECT_EQ(std::string(d.m_pDriverData->begin(), d.m_pDriverData->begin() + 8), "TSTDRV00");

@@ -117,7 +117,7 @@ TEST_F(StoredDriver, Cp731LoadsStoresAndLoadsAgain) {
     EXPECT_FALSE(e->IsModified());
     EXPECT_EQ(e->m_nProtocol, driverProtocol(0));
     EXPECT_EQ(name8(e->m_CurParams.achDriverName), "TSTDRV00");
-    EXPECT_EQ(e->m_CurParams.wRecvDbNo, 4711);  // the library's default, as stored
+    EXPECT_EQ(+e->m_CurParams.wRecvDbNo, 4711);  // the library's default, as stored
     ASSERT_EQ(e->m_nDriverDataLen, 40u);
     EXPECT_TRUE(std::equal(e->m_pDriverData->begin(), e->m_pDriverData->begin() + 40, d->m_pDriverData->begin()));
     for (size_t i = 0; i < 3; ++i) EXPECT_EQ(image(e->m_DrvSon[i]), image(d->m_DrvSon[i])) << i;
@@ -225,7 +225,7 @@ TEST_F(StoredDriver, CheckErrorKeepsTheStoredParameters) {
     EXPECT_EQ(messages.shown[0].title, "Punkt-zu-Punkt-Kopplung parametrieren");
     EXPECT_EQ(e->m_nProtocol, driverProtocol(0));
     EXPECT_EQ(name8(e->m_CurParams.achDriverName), "TSTDRV00");
-    EXPECT_EQ(e->m_CurParams.wRecvDbNo, 4711);
+    EXPECT_EQ(+e->m_CurParams.wRecvDbNo, 4711);
     EXPECT_EQ(e->m_nDriverDataLen, 40u);
     EXPECT_EQ(e->m_nDrvBlockMask, 0);
 }

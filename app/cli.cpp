@@ -70,7 +70,9 @@ const CommandHelp kCommandHelp[] = {
      "  Treibers, Groß-/Kleinschreibung gleich). Die Daten des alten Protokolls gehen verloren, das neue wird mit\n"
      "  Defaultwerten geladen und gespeichert. Die Frage danach beantwortet der Befehl selbst mit Ja, mit --no\n"
      "  mit Nein (dann ändert sich nichts, Exit-Code 2). Ein Protokoll, das die Baugruppe nicht hat, wird\n"
-     "  abgelehnt und die Liste ausgegeben.\n"},
+     "  abgelehnt und die Liste ausgegeben. Ein CP 731 bis Erzeugnisstand 1 speichert einen neuen ladbaren\n"
+     "  Treiber erst, wenn der Treiber auf die Baugruppe geladen ist (Frage 2044; mit Nein: nichts gespeichert,\n"
+     "  Exit-Code 2).\n"},
     {"sdb",
      "ptpcfg sdb DATEI\n"
      "  Entschlüsselt eine Datenübergabedatei (Datensatz-Container oder Abschnittsdatei) und gibt Verzeichnis,\n"
@@ -181,6 +183,17 @@ int runShow(const std::vector<std::string>& argsIn, std::string& out) {
     return kDone;
 }
 
+// Stores the document as "Speichern" does. A store the user declined (a CP 731 whose new
+// driver is not loaded yet, question 2044 answered No) stores nothing and says so.
+int store(CPtpDoc& doc, const char* command) {
+    if (doc.Store() != 1 || !doc.ReleaseStoredBlock()) return kFailure;
+    if (doc.IsModified()) {
+        std::fprintf(stderr, "ptpcfg %s: es wurde nichts gespeichert\n", command);
+        return kRefused;
+    }
+    return kDone;
+}
+
 // NAME=VALUE arguments and the lines of --file, in the order given.
 bool readValues(const std::vector<std::string>& a, std::vector<rules::NameValue>& values) {
     for (size_t i = 0; i < a.size(); ++i) {
@@ -249,7 +262,7 @@ int runSet(const std::vector<std::string>& a, std::string& out) {
         doc.m_CurPrinter = r.dr;
     }
     doc.SetModifiedFlag(true);
-    if (doc.Store() != 1 || !doc.ReleaseStoredBlock()) return kFailure;
+    if (const int rc = store(doc, "set"); rc != kDone) return rc;
     out += "gespeichert\n";
     return kDone;
 }
@@ -261,7 +274,26 @@ std::string upper(std::string s) {
     return s;
 }
 
-int runProtocol(const std::vector<std::string>& a, std::string& out) {
+// Naming the protocol is the user's Yes to the question before the change (561); every other
+// question is answered as --yes / --no say.
+class ConfirmProtocolChange : public host::MessageService {
+public:
+    explicit ConfirmProtocolChange(host::StderrMessages::Answer answer) : answer_(answer), next_(answer) {}
+    int show(const host::Message& m) override {
+        if (m.id != kProtocolChangeQuestion || answer_ == host::StderrMessages::Answer::No) return next_.show(m);
+        std::fprintf(stderr, "%d: %s\n", m.id, m.text.c_str());
+        return host::kYes;
+    }
+
+private:
+    static constexpr int kProtocolChangeQuestion = 561;
+    host::StderrMessages::Answer answer_;
+    host::StderrMessages next_;
+};
+
+int runProtocol(const std::vector<std::string>& a, std::string& out, host::StderrMessages::Answer answer) {
+    ConfirmProtocolChange confirm(answer);
+    host::ScopedMessageService scope(confirm);
     if (a.size() != 2) {
         std::fputs("ptpcfg protocol: Start-Parameterzeichenkette und Protokoll erwartet (ptpcfg help protocol)\n", stderr);
         return kFailure;
@@ -294,7 +326,7 @@ int runProtocol(const std::vector<std::string>& a, std::string& out) {
     case CPtpDoc::ProtocolChange::Failed: return kFailure;
     case CPtpDoc::ProtocolChange::Changed: break;
     }
-    if (doc.Store() != 1 || !doc.ReleaseStoredBlock()) return kFailure;
+    if (const int rc = store(doc, "protocol"); rc != kDone) return rc;
     out += "gespeichert: " + chosen->text + "\n";
     return kDone;
 }
@@ -359,8 +391,6 @@ int Run(const std::vector<std::string>& argsIn, std::string& out) {
     if (command == "help") return runHelp(rest, out);
     if (rest.size() == 1 && (rest[0] == "--help" || rest[0] == "-h")) return runHelp({command}, out);
 
-    // Naming the protocol is the user's answer to the question before a protocol change.
-    if (command == "protocol" && answer == host::StderrMessages::Answer::Default) answer = host::StderrMessages::Answer::Yes;
     host::StderrMessages messages(answer);
     host::ScopedMessageService scope(messages);
     // A project that is named but cannot be opened is an error of the call, not a module without data.
@@ -372,7 +402,7 @@ int Run(const std::vector<std::string>& argsIn, std::string& out) {
 
     if (command == "show") return runShow(rest, out);
     if (command == "set") return runSet(rest, out);
-    if (command == "protocol") return runProtocol(rest, out);
+    if (command == "protocol") return runProtocol(rest, out, answer);
     if (command == "sdb") return runSdb(rest, out);
     std::fprintf(stderr, "ptpcfg: unbekannter Befehl \"%s\"\n%s", command.c_str(), kUsage);
     return kFailure;

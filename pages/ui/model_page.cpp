@@ -159,7 +159,11 @@ void CModelPage::refreshBinding(Binding& b) {
         }
         break;
     }
-    case Binding::Display: static_cast<CIsoEditbox*>(b.widget)->setText(shownText(*f)); break;
+    case Binding::Display:
+        // A display only shows what other controls make of the value; it never takes input.
+        static_cast<CIsoEditbox*>(b.widget)->setText(shownText(*f));
+        b.widget->setEnabled(false);
+        break;
     case Binding::Spin: static_cast<CSpinButton*>(b.widget)->setRange(f->spinMin, f->spinMax); break;
     case Binding::List: {
         auto* list = static_cast<QComboBox*>(b.widget);

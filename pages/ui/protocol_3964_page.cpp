@@ -108,14 +108,14 @@ CProtocol3964Page::CProtocol3964Page(rules::SheetModel& model, int index, const 
         auto* wait = pagelayout::group("Wartezeit auf Reaktionstelegramme", "reactionGroup", this);
         auto* waitGrid = pagelayout::grid(wait);
         waitGrid->addWidget(toggleBox("baud&ratenabhängig", Toggle::ReactionBaud, "reactionBaud"), 0, 0, 1, 3);
-        m_waitDisplay = new CIsoEditbox;
-        bindDisplay(m_waitDisplay, "wReactionWait");
-        pagelayout::fitDigits(m_waitDisplay, 5);
+        auto* waitDisplay = new CIsoEditbox;
+        bindDisplay(waitDisplay, "wReactionWait");
+        pagelayout::fitDigits(waitDisplay, 5);
         auto* l = new QLabel("maximale Wartezeit:");
         l->setObjectName("wReactionWaitLabel");
         follow(l, "wReactionWait", false);
         waitGrid->addWidget(l, 1, 0);
-        waitGrid->addWidget(m_waitDisplay, 1, 1);
+        waitGrid->addWidget(waitDisplay, 1, 1);
         waitGrid->addWidget(new QLabel("ms"), 1, 2);
         right->addWidget(wait);
     }
@@ -126,12 +126,6 @@ CProtocol3964Page::CProtocol3964Page(rules::SheetModel& model, int index, const 
     columns->addLayout(right);
 
     for (size_t i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
-}
-
-void CProtocol3964Page::refresh() {
-    CModelPage::refresh();
-    // The wait time only shows what the baud rate and "baudratenabhängig" make of it.
-    if (m_waitDisplay) m_waitDisplay->setEnabled(false);
 }
 
 CPP39_P1::CPP39_P1(rules::SheetModel& model, int index, QWidget* parent)

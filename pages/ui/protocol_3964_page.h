@@ -18,11 +18,6 @@ public:
         bool reactionWait = false;     // "Wartezeit auf Reaktionstelegramme" (RK 512)
     };
     CProtocol3964Page(rules::SheetModel& model, int index, const Variant& variant, QWidget* parent = nullptr);
-
-    void refresh() override;
-
-private:
-    CIsoEditbox* m_waitDisplay = nullptr;
 };
 
 // CP 730 "3964(R)".

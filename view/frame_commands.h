@@ -1,0 +1,14 @@
+#pragma once
+// The child frame's commands that depend on the document: when they are enabled and what the
+// firmware update does for a module.
+class CPtpDoc;
+
+// "Gehe zu <Treiber laden>": offline CP 731 with a loadable driver configured.
+bool GoToDriverLoadEnabled(const CPtpDoc& doc);
+// "Gehe zu <Treiber info>": offline CP 831-2 with a loadable driver configured.
+bool GoToDriverInfoEnabled(const CPtpDoc& doc);
+// "Firmware Update...": offline CP 731, CP 830, or a CP 831-1/-2 that is an extended module.
+bool FirmwareUpdateEnabled(const CPtpDoc& doc);
+// The message that refuses the firmware update (615, under title 614, for a CP 731 of product
+// version 2 or later); 0 when the update may go ahead.
+int FirmwareUpdateRefusal(const CPtpDoc& doc);

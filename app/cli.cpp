@@ -13,6 +13,7 @@
 #include "document/ptp_doc.h"
 #include "pages/apply_values.h"
 #include "sdb/dump.h"
+#include "view/printout.h"
 #include "view/protocol_sheet.h"
 #include "document/record_fields.h"
 #include "host/messages.h"
@@ -28,6 +29,7 @@ const char* kUsage =
     "  set STARTUP [NAME=WERT ...]  Werte wie auf den Seiten übernehmen, prüfen und speichern\n"
     "      [--file DATEI|-]         (Werte auch zeilenweise aus einer Datei; ohne Werte: das Geladene speichern)\n"
     "  protocol STARTUP NAME        das Protokoll wechseln (mit Defaultwerten) und speichern\n"
+    "  print STARTUP                der Parameterausdruck des Moduls, Zeile für Zeile\n"
     "  sdb DATEI                    eine Datenübergabedatei entschlüsseln und ausgeben\n"
     "  help [BEFEHL]                diese Übersicht oder die Beschreibung eines Befehls\n"
     "  --help                       diese Übersicht\n"
@@ -73,6 +75,13 @@ const CommandHelp kCommandHelp[] = {
      "  abgelehnt und die Liste ausgegeben. Ein CP 731 bis Erzeugnisstand 1 speichert einen neuen ladbaren\n"
      "  Treiber erst, wenn der Treiber auf die Baugruppe geladen ist (Frage 2044; mit Nein: nichts gespeichert,\n"
      "  Exit-Code 2).\n"},
+    {"print",
+     "ptpcfg print STARTUP\n"
+     "  Startet wie das Programm mit der Start-Parameterzeichenkette STARTUP, lädt die gespeicherten Parameter\n"
+     "  des Moduls und gibt den Parameterausdruck aus, wie Drucken und Seitenansicht ihn zeigen: Kopf mit der\n"
+     "  Kennung des Moduls, dann der Abschnitt des Protokolls (beim Drucker mit Seitenlayout, Zeichensatz,\n"
+     "  Steuerzeichen und Meldungstexten, bei einem ladbaren Treiber mit den Zeilen des Treibers), eine Zeile\n"
+     "  je Ausdruckzeile. Es wird nichts gespeichert.\n"},
     {"sdb",
      "ptpcfg sdb DATEI\n"
      "  Entschlüsselt eine Datenübergabedatei (Datensatz-Container oder Abschnittsdatei) und gibt Verzeichnis,\n"
@@ -180,6 +189,21 @@ int runShow(const std::vector<std::string>& argsIn, std::string& out) {
     for (const auto& notice : sheet->openingNotices())
         std::fprintf(stderr, "%d: %s\n", notice.messageId, rules::messageText(notice).c_str());
     out += rules::describePages(*sheet, doc.m_nProtocol == kProtPrinter ? &doc.m_CurPrinter : nullptr);
+    return kDone;
+}
+
+int runPrint(const std::vector<std::string>& a, std::string& out) {
+    if (a.size() != 1) {
+        std::fputs("ptpcfg print: genau eine Start-Parameterzeichenkette erwartet (ptpcfg help print)\n", stderr);
+        return kFailure;
+    }
+    AppSettings app = configure();
+    CPtpDoc doc(app);
+    if (!start(doc, a[0])) return kFailure;
+    for (const auto& l : printout::BuildPrintout(doc)) {
+        out += l;
+        out += '\n';
+    }
     return kDone;
 }
 
@@ -403,6 +427,7 @@ int Run(const std::vector<std::string>& argsIn, std::string& out) {
     if (command == "show") return runShow(rest, out);
     if (command == "set") return runSet(rest, out);
     if (command == "protocol") return runProtocol(rest, out, answer);
+    if (command == "print") return runPrint(rest, out);
     if (command == "sdb") return runSdb(rest, out);
     std::fprintf(stderr, "ptpcfg: unbekannter Befehl \"%s\"\n%s", command.c_str(), kUsage);
     return kFailure;

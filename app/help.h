@@ -5,3 +5,5 @@
 
 // Says so in a message when the file is missing or no browser takes it.
 void OpenHelpTopic(const std::string& helpFile, int topic);
+// The help file from its start: the list of its topics.
+void OpenHelpContents(const std::string& helpFile);

@@ -2,6 +2,7 @@
 // The main window of the program and the overview it shows for the one document.
 #include <QLabel>
 #include <QMainWindow>
+#include <map>
 
 #include "app/app_settings.h"
 #include "document/ptp_doc.h"
@@ -9,6 +10,7 @@
 class QAction;
 class QComboBox;
 class QPushButton;
+class QToolBar;
 class CPtpView;
 
 class CMainFrame : public QMainWindow {
@@ -20,11 +22,25 @@ public:
     void SetView(CPtpView* view);
     QAction* SaveAction() const { return m_pSave; }
     QAction* OpenObjectAction() const { return m_pOpenObject; }
-    // Enables "Speichern" exactly when the document is modified.
+    QToolBar* ToolBar() const { return m_pToolBar; }
+    // The menu command of a number: 57603 "Speichern", 32773 "Eigenschaften...", 32774, 32781,
+    // 32782 the "Gehe zu" commands, 32780 "Firmware Update..." and so on; null for others.
+    QAction* Command(int id) const;
+    // Enables "Speichern" exactly when the document is modified and not online, and the
+    // driver and firmware commands by the document's rules.
     void UpdateCommands();
 
 public slots:
+    // Stores the document and says in the status bar what that did.
     void OnFileSave();
+    // "Eigenschaften...": the module properties dialog.
+    void OnFileProperties();
+    void OnGoToProtocol();
+    void OnGoToDriver();
+    void OnFirmwareUpdate();
+    void OnHelpFinder();
+    void OnHelpIntroduction();
+    void OnHelpUsing();
     void OnAppAbout();
 
 protected:
@@ -33,8 +49,11 @@ protected:
 private:
     AppSettings& m_settings;
     CPtpDoc* m_pDoc = nullptr;
+    CPtpView* m_pView = nullptr;
     QAction* m_pSave = nullptr;
     QAction* m_pOpenObject = nullptr;
+    QToolBar* m_pToolBar = nullptr;
+    std::map<int, QAction*> m_commands;
 };
 
 // The overview: what module, protocol and interface the document configures, and the

@@ -24,3 +24,18 @@ bool FirmwareUpdateEnabled(const CPtpDoc& doc) {
 int FirmwareUpdateRefusal(const CPtpDoc& doc) {
     return doc.m_nModuleType == kCP731 && doc.m_nProductVersion > 1 ? kFirmwareUpdateRefused : 0;
 }
+
+StoreOutcome StoreDocument(CPtpDoc& doc) {
+    if (doc.m_bOnline || !doc.IsModified()) return StoreOutcome::NothingToStore;
+    doc.Store();
+    return doc.IsModified() ? StoreOutcome::NotStored : StoreOutcome::Stored;
+}
+
+std::string StoreOutcomeText(StoreOutcome outcome) {
+    switch (outcome) {
+    case StoreOutcome::Stored: return "Die Parameter wurden gespeichert.";
+    case StoreOutcome::NothingToStore: return "Es gibt keine Änderungen zu speichern.";
+    case StoreOutcome::NotStored: return "Die Parameter wurden nicht gespeichert.";
+    }
+    return {};
+}

@@ -1,6 +1,8 @@
 #pragma once
 // The child frame's commands that depend on the document: when they are enabled and what the
 // firmware update does for a module.
+#include <string>
+
 class CPtpDoc;
 
 // "Gehe zu <Treiber laden>": offline CP 731 with a loadable driver configured.
@@ -12,3 +14,10 @@ bool FirmwareUpdateEnabled(const CPtpDoc& doc);
 // The message that refuses the firmware update (615, under title 614, for a CP 731 of product
 // version 2 or later); 0 when the update may go ahead.
 int FirmwareUpdateRefusal(const CPtpDoc& doc);
+
+// "Speichern" and what it did, for the status bar.
+enum class StoreOutcome { Stored, NothingToStore, NotStored };
+// Stores a modified document (nothing online or when unchanged) and says what came of it: a
+// store that failed or that the user declined leaves the document modified.
+StoreOutcome StoreDocument(CPtpDoc& doc);
+std::string StoreOutcomeText(StoreOutcome outcome);

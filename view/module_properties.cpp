@@ -7,6 +7,10 @@
 namespace {
 constexpr int kTextYes = 10515;
 constexpr int kTextNo = 10516;
+// Help topics of dialogs are numbered from this base plus the dialog's number.
+constexpr int kDialogHelpBase = 0x20000;
+constexpr int kModuleDialog = 177;
+constexpr int kInterfaceDialog = 183;
 
 // The kept header record's first byte says whether the module raises alarms: 1 yes, 0 no,
 // anything else is shown as nothing.
@@ -24,9 +28,15 @@ ModuleProperties DescribeModuleProperties(const CPtpDoc& doc) {
     switch (doc.m_nModuleType) {
     case kCP730:
     case kCP731:
-    case kCP830: p.form = ModuleProperties::Form::Module; break;
+    case kCP830:
+        p.form = ModuleProperties::Form::Module;
+        p.helpTopic = kDialogHelpBase + kModuleDialog;
+        break;
     case kCP8311:
-    case kCP8312: p.form = ModuleProperties::Form::Interface; break;
+    case kCP8312:
+        p.form = ModuleProperties::Form::Interface;
+        p.helpTopic = kDialogHelpBase + kInterfaceDialog;
+        break;
     default: return p;
     }
     PropertyGroup module{"Baugruppe",

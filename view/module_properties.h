@@ -22,6 +22,7 @@ struct ModuleProperties {
     // (with the interface lines); None: an unknown module, no dialog.
     enum class Form { None, Module, Interface };
     Form form = Form::None;
+    int helpTopic = 0;  // the dialog's topic in the module's help file
     std::vector<PropertyGroup> groups;
 };
 

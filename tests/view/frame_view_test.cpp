@@ -36,15 +36,20 @@ TEST(ModuleProperties, FormFollowsTheModuleType) {
     const struct {
         int module;
         ModuleProperties::Form form;
+        int helpTopic;
     } cases[] = {
-        {kCP730, ModuleProperties::Form::Module},     {kCP731, ModuleProperties::Form::Module},
-        {kCP830, ModuleProperties::Form::Module},     {kCP8311, ModuleProperties::Form::Interface},
-        {kCP8312, ModuleProperties::Form::Interface}, {kModuleUnknown, ModuleProperties::Form::None},
+        {kCP730, ModuleProperties::Form::Module, 0x20000 + 177},
+        {kCP731, ModuleProperties::Form::Module, 0x20000 + 177},
+        {kCP830, ModuleProperties::Form::Module, 0x20000 + 177},
+        {kCP8311, ModuleProperties::Form::Interface, 0x20000 + 183},
+        {kCP8312, ModuleProperties::Form::Interface, 0x20000 + 183},
+        {kModuleUnknown, ModuleProperties::Form::None, 0},
     };
     for (const auto& c : cases) {
         support::ModuleDocument m(c.module, kProt3964, kIfRs232);
         const ModuleProperties p = DescribeModuleProperties(m.doc);
         EXPECT_EQ(p.form, c.form) << c.module;
+        EXPECT_EQ(p.helpTopic, c.helpTopic) << c.module;
         if (c.form == ModuleProperties::Form::None) {
             EXPECT_TRUE(p.groups.empty());
         }

@@ -8,9 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "app/cli.h"
 #include "document/codes.h"
 #include "sdb/text_image.h"
+#include "tests/support/message_recorder.h"
 #include "tests/support/module_factory.h"
+#include "tests/support/scratch_dir.h"
 #include "view/printout.h"
 
 namespace {
@@ -583,4 +586,27 @@ TEST(PrintoutPages, LinesPerPageAndPageCount) {
     EXPECT_EQ(last.end, 120u);
     const auto past = printout::LinesOfPage(4, 50, 120);
     EXPECT_EQ(past.first, past.end);
+}
+
+// ptpcfg print: the lines of the document the start-up string opens, one a line.
+TEST(PrintoutCommand, PrintsTheLinesOfTheStartedModule) {
+    support::ScratchDir dir("ptp_print");
+    ::unsetenv("QORB4_PROJECT");
+    const std::string line = support::StartupString((dir / "cp831.sdb").string(), "CP8311", 81, "9QX4 831-1KK02");
+    std::string expected;
+    {
+        AppSettings app;
+        support::MessageRecorder messages;
+        const auto doc = support::OpenDocument(app, line);
+        for (const auto& l : printout::BuildPrintout(*doc)) expected += l + "\n";
+    }
+    std::string out;
+    EXPECT_EQ(cli::Run({"print", line}, out), cli::kDone);
+    EXPECT_EQ(out, expected);
+    EXPECT_NE(out.find("Protokoll                                    3964(R)\n"), std::string::npos);
+
+    out.clear();
+    EXPECT_EQ(cli::Run({"print"}, out), cli::kFailure);
+    EXPECT_EQ(cli::Run({"help", "print"}, out), cli::kDone);
+    EXPECT_EQ(out.rfind("ptpcfg print STARTUP\n", 0), 0u);
 }

@@ -278,6 +278,15 @@ CPtpView::CPtpView(QWidget* parent) : QWidget(parent) {
     auto* bar = new QHBoxLayout;
     bar->addWidget(listLabel);
     bar->addWidget(m_pProtocolList);
+    m_pInterfaceLabel = new QLabel("Schnittstelle:", this);
+    m_pInterfaceLabel->setObjectName("interfaceLabel");
+    m_pInterfaceNo = new QLabel(this);
+    m_pInterfaceNo->setObjectName("interfaceNo");
+    m_pInterfaceLabel->hide();
+    m_pInterfaceNo->hide();
+    bar->addSpacing(12);
+    bar->addWidget(m_pInterfaceLabel);
+    bar->addWidget(m_pInterfaceNo);
     bar->addStretch(1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(bar);
@@ -321,6 +330,9 @@ void CPtpView::OnInitialUpdate(const CPtpDoc& doc) {
     for (const auto& item : doc.m_ProtocolList) m_pProtocolList->addItem(QString::fromStdString(item.text), item.code);
     m_pProtocolList->setCurrentIndex(m_pProtocolList->findData(doc.m_nProtocol));
     m_pProtocolList->setEnabled(!doc.m_bOnline);
+    m_pInterfaceLabel->setVisible(ShowsInterfaceNumber(doc));
+    m_pInterfaceNo->setVisible(ShowsInterfaceNumber(doc));
+    m_pInterfaceNo->setText(QString::fromStdString(InterfaceNumberText(doc)));
     const bool sheet = isLoadableDriver(doc.m_nProtocol) || (doc.m_nProtocol >= kProt3964 && doc.m_nProtocol <= kProtPrinter);
     m_pProtocol->setText(QString("&Protokoll %1 ...").arg(isLoadableDriver(doc.m_nProtocol)
                                                               ? QString::fromStdString(doc.ProtocolText(doc.m_nProtocol))

@@ -84,4 +84,6 @@ private:
     QLabel* m_pText = nullptr;
     QPushButton* m_pProtocol = nullptr;
     QComboBox* m_pProtocolList = nullptr;
+    QLabel* m_pInterfaceLabel = nullptr;
+    QLabel* m_pInterfaceNo = nullptr;
 };

@@ -1,5 +1,7 @@
 #include "view/frame_commands.h"
 
+#include <cstdio>
+
 #include "document/codes.h"
 #include "document/ptp_doc.h"
 
@@ -23,6 +25,15 @@ bool FirmwareUpdateEnabled(const CPtpDoc& doc) {
 
 int FirmwareUpdateRefusal(const CPtpDoc& doc) {
     return doc.m_nModuleType == kCP731 && doc.m_nProductVersion > 1 ? kFirmwareUpdateRefused : 0;
+}
+
+bool ShowsInterfaceNumber(const CPtpDoc& doc) { return doc.m_nModuleType == kCP8312; }
+
+std::string InterfaceNumberText(const CPtpDoc& doc) {
+    if (!ShowsInterfaceNumber(doc)) return {};
+    char text[16];
+    std::snprintf(text, sizeof text, "%-4d", doc.m_nInterfaceNo);
+    return text;
 }
 
 StoreOutcome StoreDocument(CPtpDoc& doc) {

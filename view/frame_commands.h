@@ -15,6 +15,11 @@ bool FirmwareUpdateEnabled(const CPtpDoc& doc);
 // version 2 or later); 0 when the update may go ahead.
 int FirmwareUpdateRefusal(const CPtpDoc& doc);
 
+// The interface number beside the protocol list: shown for the CP 831-2 only, left-aligned in
+// four places; empty for the other modules.
+bool ShowsInterfaceNumber(const CPtpDoc& doc);
+std::string InterfaceNumberText(const CPtpDoc& doc);
+
 // "Speichern" and what it did, for the status bar.
 enum class StoreOutcome { Stored, NothingToStore, NotStored };
 // Stores a modified document (nothing online or when unchanged) and says what came of it: a

@@ -380,6 +380,13 @@ private slots:
         QCOMPARE(seen["m_nInterfaceNo"], QString("2"));
         QCOMPARE(seen["m_szInterfaceName"], QString("RS 422/485"));
         QVERIFY(!hasAlarm);
+
+        // beside the protocol list, the CP 831-2 shows its interface number; the CP 731 does not
+        auto* interfaceNo = app.m_pView->findChild<QLabel*>("interfaceNo");
+        QVERIFY(interfaceNo->isHidden());
+        app.m_pView->OnInitialUpdate(doc);
+        QVERIFY(!interfaceNo->isHidden());
+        QCOMPARE(interfaceNo->text().trimmed(), QString("2"));
         doc.m_nModuleType = kCP731;
         doc.SetModifiedFlag(false);
         app.ExitInstance();

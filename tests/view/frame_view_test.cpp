@@ -142,3 +142,16 @@ TEST(FrameCommands, NewerCp731RefusesTheFirmwareUpdate) {
         EXPECT_EQ(FirmwareUpdateRefusal(m.doc), c.refusal) << c.module << " version " << c.version;
     }
 }
+
+TEST(FrameCommands, InterfaceNumberOnlyForCp8312) {
+    const struct {
+        int module, interfaceNo;
+        const char* text;
+    } cases[] = {{kCP8312, 2, "2   "}, {kCP8312, 1, "1   "}, {kCP8311, 1, ""}, {kCP731, 1, ""}};
+    for (const auto& c : cases) {
+        support::ModuleDocument m(c.module, kProt3964, kIfHostRs232);
+        m.doc.m_nInterfaceNo = c.interfaceNo;
+        EXPECT_EQ(ShowsInterfaceNumber(m.doc), c.module == kCP8312) << c.module;
+        EXPECT_EQ(InterfaceNumberText(m.doc), c.text) << c.module;
+    }
+}

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -268,11 +269,13 @@ CPtpView::CPtpView(QWidget* parent) : QWidget(parent) {
     m_pProtocol = new QPushButton(this);
     m_pProtocol->setObjectName("PROTO");
     m_pProtocol->setEnabled(false);
+    m_pProtocol->setAutoDefault(true);  // Enter on the focused button opens it, as a click does
     connect(m_pProtocol, &QPushButton::clicked, this, &CPtpView::OnProtocol);
     m_pProtocolList = new QComboBox(this);
     m_pProtocolList->setObjectName("protocolList");
     m_pProtocolList->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     connect(m_pProtocolList, &QComboBox::activated, this, &CPtpView::OnProtocolSelected);
+    m_pProtocolList->installEventFilter(this);
     auto* listLabel = new QLabel("Pro&tokoll:", this);
     listLabel->setBuddy(m_pProtocolList);
     auto* bar = new QHBoxLayout;
@@ -294,6 +297,22 @@ CPtpView::CPtpView(QWidget* parent) : QWidget(parent) {
     layout->addWidget(m_pText);
     layout->addWidget(m_pProtocol, 0, Qt::AlignHCenter);
     layout->addStretch(1);
+    setTabOrder(m_pProtocolList, m_pProtocol);
+}
+
+bool CPtpView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_pProtocolList && event->type() == QEvent::KeyPress) {
+        switch (static_cast<QKeyEvent*>(event)->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+            m_pProtocolList->showPopup();
+            return true;
+        default: break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void CPtpView::OnProtocol() {

@@ -75,6 +75,10 @@ public slots:
     // The protocol list's selection confirmed: the protocol change, after its question.
     void OnProtocolSelected(int index);
 
+protected:
+    // An arrow key on the closed protocol list opens it instead of changing the protocol.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 signals:
     // The document changed through the view.
     void documentChanged();

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QMenuBar>
 #include <QPushButton>
@@ -211,6 +212,14 @@ private slots:
         QVERIFY(!doc.IsModified());
         QCOMPARE(list->itemData(list->currentIndex()).toInt(), before);
 
+        // an arrow key on the closed list opens it and asks nothing
+        messages.shown.clear();
+        QTest::keyClick(list, Qt::Key_Down);
+        QVERIFY(messages.shown.empty());
+        QCOMPARE(list->itemData(list->currentIndex()).toInt(), before);
+        QVERIFY(list->view()->isVisible());
+        list->hidePopup();
+
         messages.answer(host::kYes);
         choose(ascii);
         QCOMPARE(doc.m_nProtocol, int(kProtAscii));
@@ -279,9 +288,19 @@ private slots:
         QVERIFY(!frame->ToolBar()->isHidden());
         QVERIFY(!frame->statusBar()->isHidden());
 
-        // "Gehe zu <Protokoll>" puts the focus on the overview's protocol button
+        // "Gehe zu <Protokoll>" puts the focus on the overview's protocol button; Enter opens it
         frame->Command(32774)->trigger();
         QCOMPARE(frame->focusWidget(), static_cast<QWidget*>(app.m_pView->ProtocolButton()));
+        bool opened = false;
+        QTimer::singleShot(0, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* sheet = qobject_cast<CProtocolSheet*>(w); sheet && sheet->isVisible()) {
+                    opened = true;
+                    sheet->reject();
+                }
+        });
+        QTest::keyClick(app.m_pView->ProtocolButton(), Qt::Key_Return);
+        QVERIFY(opened);
         app.m_pDoc->SetModifiedFlag(false);
         app.ExitInstance();
     }

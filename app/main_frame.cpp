@@ -161,7 +161,37 @@ CMainFrame::CMainFrame(AppSettings& settings, QWidget* parent) : QMainWindow(par
     connect(add(help, kCmdAbout, "Inf&o..."), &QAction::triggered, this, &CMainFrame::OnAppAbout);
 
     for (QMenu* m : {file, edit, extras}) connect(m, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommands);
+    for (QMenu* m : {file, edit, view, extras, help}) m->installEventFilter(this);
     UpdateCommands();
+}
+
+void CMainFrame::OpenHelp(int topic) {
+    if (m_openHelp) {
+        m_openHelp(topic);
+        return;
+    }
+    const std::string file = m_pDoc ? m_pDoc->App().currentHelp : std::string();
+    if (topic == 0)
+        OpenHelpContents(file);
+    else
+        OpenHelpTopic(file, topic);
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    auto* menu = qobject_cast<QMenu*>(watched);
+    if (menu && event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+        if (QAction* active = menu->activeAction()) {
+            for (const auto& [id, action] : m_commands)
+                if (action == active) {
+                    if (const int topic = CommandHelpTopic(id)) {
+                        menu->close();
+                        OpenHelp(topic);
+                    }
+                    return true;
+                }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 QAction* CMainFrame::Command(int id) const {
@@ -197,8 +227,7 @@ void CMainFrame::OnFileProperties() {
     if (!m_pDoc) return;
     const ModuleProperties properties = DescribeModuleProperties(*m_pDoc);
     if (properties.form == ModuleProperties::Form::None) return;
-    CModulePropertiesDialog dialog(
-        properties, [help = m_pDoc->App().currentHelp](int topic) { OpenHelpTopic(help, topic); }, this);
+    CModulePropertiesDialog dialog(properties, [this](int topic) { OpenHelp(topic); }, this);
     dialog.exec();
 }
 
@@ -222,13 +251,9 @@ void CMainFrame::OnFirmwareUpdate() {
     host::plainMessage(res::text(kFirmwareTitle), "Das Firmware-Update ist in dieser Version des Programms nicht verfügbar.");
 }
 
-void CMainFrame::OnHelpFinder() {
-    if (m_pDoc) OpenHelpContents(m_pDoc->App().currentHelp);
-}
+void CMainFrame::OnHelpFinder() { OpenHelp(0); }
 
-void CMainFrame::OnHelpIntroduction() {
-    if (m_pDoc) OpenHelpTopic(m_pDoc->App().currentHelp, kIntroductionTopic);
-}
+void CMainFrame::OnHelpIntroduction() { OpenHelp(kIntroductionTopic); }
 
 void CMainFrame::OnHelpUsing() {
     host::plainMessage("Hilfe benutzen",

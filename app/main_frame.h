@@ -2,6 +2,7 @@
 // The main window of the program and the overview it shows for the one document.
 #include <QLabel>
 #include <QMainWindow>
+#include <functional>
 #include <map>
 
 #include "app/app_settings.h"
@@ -26,6 +27,11 @@ public:
     // The menu command of a number: 57603 "Speichern", 32773 "Eigenschaften...", 32774, 32781,
     // 32782 the "Gehe zu" commands, 32780 "Firmware Update..." and so on; null for others.
     QAction* Command(int id) const;
+    // Opens a topic of the module's help file, 0 for its contents. By default the document's
+    // help file in the desktop's browser.
+    using HelpOpener = std::function<void(int topic)>;
+    void SetHelpOpener(HelpOpener opener) { m_openHelp = std::move(opener); }
+    void OpenHelp(int topic);
     // Enables "Speichern" exactly when the document is modified and not online, and the
     // driver and firmware commands by the document's rules.
     void UpdateCommands();
@@ -45,6 +51,8 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    // F1 on a menu item opens the item's help topic.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     AppSettings& m_settings;
@@ -54,6 +62,7 @@ private:
     QAction* m_pOpenObject = nullptr;
     QToolBar* m_pToolBar = nullptr;
     std::map<int, QAction*> m_commands;
+    HelpOpener m_openHelp;
 };
 
 // The overview: what module, protocol and interface the document configures, and the

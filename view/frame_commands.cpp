@@ -36,6 +36,12 @@ std::string InterfaceNumberText(const CPtpDoc& doc) {
     return text;
 }
 
+int CommandHelpTopic(int command) {
+    constexpr int kSystemFirst = 61184, kSystemLast = 61190, kSystemOther = 61202;
+    if ((command >= kSystemFirst && command <= kSystemLast) || command == kSystemOther || command <= 0) return 0;
+    return command + 0x10000;
+}
+
 StoreOutcome StoreDocument(CPtpDoc& doc) {
     if (doc.m_bOnline || !doc.IsModified()) return StoreOutcome::NothingToStore;
     doc.Store();

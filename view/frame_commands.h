@@ -20,6 +20,10 @@ int FirmwareUpdateRefusal(const CPtpDoc& doc);
 bool ShowsInterfaceNumber(const CPtpDoc& doc);
 std::string InterfaceNumberText(const CPtpDoc& doc);
 
+// The help topic of a menu command (F1 on the item): the command's number + 0x10000; 0 for the
+// window's system commands, which have no topic.
+int CommandHelpTopic(int command);
+
 // "Speichern" and what it did, for the status bar.
 enum class StoreOutcome { Stored, NothingToStore, NotStored };
 // Stores a modified document (nothing online or when unchanged) and says what came of it: a

@@ -411,6 +411,30 @@ private slots:
         app.ExitInstance();
     }
 
+    // The help commands and F1 on a menu item open their topics of the module's help file.
+    void helpTopics() {
+        CPtPApp app;
+        QCOMPARE(app.InitInstance(kStartup, false, &registry, [](const std::string&) { return nullptr; }), 1);
+        CMainFrame* frame = app.m_pMainFrame.get();
+        QList<int> topics;
+        frame->SetHelpOpener([&](int topic) { topics << topic; });
+        frame->Command(57666)->trigger();  // "Hilfethemen...": the contents
+        frame->Command(32779)->trigger();  // "Einführung"
+        onDialog("moduleProperties", [](QDialog* d) { d->findChild<QPushButton*>("help")->click(); });
+        frame->Command(32773)->trigger();
+        QCOMPARE(topics, QList<int>({0, 65671, 0x20000 + 177}));
+
+        topics.clear();
+        QMenu* file = frame->menuBar()->actions()[0]->menu();
+        file->popup(frame->mapToGlobal(QPoint(0, 0)));
+        file->setActiveAction(frame->Command(32773));
+        QTest::keyClick(file, Qt::Key_F1);
+        QCOMPARE(topics, QList<int>({32773 + 0x10000}));
+        QVERIFY(!file->isVisible());
+        app.m_pDoc->SetModifiedFlag(false);
+        app.ExitInstance();
+    }
+
     // "Hilfe" opens the dialog's own topic.
     void modulePropertiesHelp() {
         support::ModuleDocument m(kCP8312, kProt3964, kIfHostRs232);

@@ -155,3 +155,10 @@ TEST(FrameCommands, InterfaceNumberOnlyForCp8312) {
         EXPECT_EQ(InterfaceNumberText(m.doc), c.text) << c.module;
     }
 }
+
+TEST(FrameCommands, CommandHelpTopic) {
+    const struct {
+        int command, topic;
+    } cases[] = {{32773, 32773 + 65536}, {57603, 57603 + 65536}, {61184, 0}, {61190, 0}, {61202, 0}, {61191, 61191 + 65536}};
+    for (const auto& c : cases) EXPECT_EQ(CommandHelpTopic(c.command), c.topic) << c.command;
+}

@@ -43,7 +43,8 @@ int CommandHelpTopic(int command) {
 }
 
 StoreOutcome StoreDocument(CPtpDoc& doc) {
-    if (doc.m_bOnline || !doc.IsModified()) return StoreOutcome::NothingToStore;
+    if (doc.m_bOnline) return StoreOutcome::Online;
+    if (!doc.IsModified()) return StoreOutcome::NothingToStore;
     doc.Store();
     return doc.IsModified() ? StoreOutcome::NotStored : StoreOutcome::Stored;
 }
@@ -53,6 +54,7 @@ std::string StoreOutcomeText(StoreOutcome outcome) {
     case StoreOutcome::Stored: return "Die Parameter wurden gespeichert.";
     case StoreOutcome::NothingToStore: return "Es gibt keine Änderungen zu speichern.";
     case StoreOutcome::NotStored: return "Die Parameter wurden nicht gespeichert.";
+    case StoreOutcome::Online: return "Online werden die Parameter nicht gespeichert.";
     }
     return {};
 }

@@ -25,7 +25,7 @@ std::string InterfaceNumberText(const CPtpDoc& doc);
 int CommandHelpTopic(int command);
 
 // "Speichern" and what it did, for the status bar.
-enum class StoreOutcome { Stored, NothingToStore, NotStored };
+enum class StoreOutcome { Stored, NothingToStore, NotStored, Online };
 // Stores a modified document (nothing online or when unchanged) and says what came of it: a
 // store that failed or that the user declined leaves the document modified.
 StoreOutcome StoreDocument(CPtpDoc& doc);

@@ -162,3 +162,22 @@ TEST(FrameCommands, CommandHelpTopic) {
     } cases[] = {{32773, 32773 + 65536}, {57603, 57603 + 65536}, {61184, 0}, {61190, 0}, {61202, 0}, {61191, 61191 + 65536}};
     for (const auto& c : cases) EXPECT_EQ(CommandHelpTopic(c.command), c.topic) << c.command;
 }
+
+// Online, or without a change, nothing is stored and the document stays as it was.
+TEST(FrameCommands, StoreThatStoresNothing) {
+    const struct {
+        int online;
+        bool modified;
+        StoreOutcome outcome;
+    } cases[] = {{1, true, StoreOutcome::Online}, {1, false, StoreOutcome::Online}, {0, false, StoreOutcome::NothingToStore}};
+    for (const auto& c : cases) {
+        support::ModuleDocument m(kCP731, kProt3964, kIfRs232);
+        m.doc.m_bOnline = c.online;
+        m.doc.SetModifiedFlag(c.modified);
+        m.messages.shown.clear();
+        EXPECT_EQ(StoreDocument(m.doc), c.outcome);
+        EXPECT_EQ(m.doc.IsModified(), c.modified);
+        EXPECT_TRUE(m.messages.shown.empty());
+    }
+    EXPECT_NE(StoreOutcomeText(StoreOutcome::Online), StoreOutcomeText(StoreOutcome::NothingToStore));
+}

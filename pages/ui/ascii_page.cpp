@@ -24,12 +24,6 @@ namespace {
 QString utf8(const char* text) { return QString::fromUtf8(text); }
 QString qs(const std::string& text) { return QString::fromStdString(text); }
 
-// Keeps its place while hidden, so the page does not jump when the criterion changes.
-void keepPlace(QWidget* w) {
-    QSizePolicy p = w->sizePolicy();
-    p.setRetainSizeWhenHidden(true);
-    w->setSizePolicy(p);
-}
 
 // Controls side by side in one grid cell, left-aligned.
 QHBoxLayout* side(std::initializer_list<QWidget*> widgets, int spacing) {
@@ -48,7 +42,7 @@ CAsciiPage::CAsciiPage(rules::SheetModel& model, int index, const Variant& varia
     // Controls that come and go with the criterion keep their place, where the sheet has them.
     auto keep = [&](const char* name, std::initializer_list<QWidget*> widgets) {
         if (!model.field(name)) return;
-        for (QWidget* w : widgets) keepPlace(w);
+        for (QWidget* w : widgets) pagelayout::keepPlace(w);
     };
     auto unit = [&](const char* text, const char* name) {
         auto* u = new QLabel(utf8(text), this);
@@ -206,8 +200,8 @@ CIsoEditbox* CAsciiPage::charFields(QGridLayout* grid, int row, const char* name
     QLineEdit* ascii = pagelayout::asciiField(this, name);
     follow(ascii, name);
     if (model().field(name)) {
-        keepPlace(hex);
-        keepPlace(ascii);
+        pagelayout::keepPlace(hex);
+        pagelayout::keepPlace(ascii);
     }
     grid->addLayout(side({hex, ascii}, hex->fontMetrics().averageCharWidth()), row, 1, 1, 2);
     m_chars.push_back({hex, ascii, name});

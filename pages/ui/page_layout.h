@@ -34,6 +34,13 @@ inline QLabel* label(const QString& text, QWidget* buddy, const char* field) {
     return l;
 }
 
+// Keeps the control's place while it is hidden, so the page does not jump when it comes back.
+inline void keepPlace(QWidget* w) {
+    QSizePolicy p = w->sizePolicy();
+    p.setRetainSizeWhenHidden(true);
+    w->setSizePolicy(p);
+}
+
 // An edit field wide enough for `digits` characters and the cursor.
 inline void fitDigits(QLineEdit* edit, int digits) {
     const QFontMetrics fm(edit->font());

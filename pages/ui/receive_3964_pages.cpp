@@ -14,16 +14,6 @@
 using rules::Field;
 using rules::Toggle;
 
-namespace {
-
-// Keeps its place while hidden, so the page does not jump when the control comes back.
-void keepPlace(QWidget* w) {
-    QSizePolicy p = w->sizePolicy();
-    p.setRetainSizeWhenHidden(true);
-    w->setSizePolicy(p);
-}
-
-}  // namespace
 
 CPP39_P2::CPP39_P2(rules::SheetModel& model, int index, QWidget* parent) : CModelPage(model, index, parent) {
     auto* page = new QVBoxLayout(this);
@@ -63,57 +53,20 @@ C830_3964_P3::C830_3964_P3(rules::SheetModel& model, int index, QWidget* parent)
 
 CKReceive3964Page::CKReceive3964Page(rules::SheetModel& model, int index, const char* clearLabel, bool cpuBox,
                                      QWidget* parent)
-    : CModelPage(model, index, parent) {
+    : CKReceivePage(model, index, parent) {
     auto* page = new QVBoxLayout(this);
     // The module always clears its buffer at start-up with these protocols: shown, never changed.
     auto* clear = bindCheck(new QCheckBox(QString::fromUtf8(clearLabel), this), "byClearRecvBuf");
     page->addWidget(clear);
 
-    auto* errors = pagelayout::group("erweiterte Fehleranzeige am Empfangs FB", "errorGroup", this);
-    auto* errorBox = new QVBoxLayout(errors);
-    auto* errorCheck = bindCheck(new QCheckBox("Empfangs&fehler am FB anzeigen", errors), "byExtErrDisplay");
-    errorBox->addWidget(errorCheck);
-    page->addWidget(errors);
-    QWidget* last = errorCheck;
+    QCheckBox* errorCheck = addErrorGroup(page);
     setTabOrder(clear, errorCheck);
-
     if (cpuBox) {
-        m_cpuGroup = pagelayout::group("Empfangsfach auf CPU", "cpuGroup", this);
-        auto* grid = pagelayout::grid(m_cpuGroup);
-        auto* use = bindToggle(new QCheckBox("&CPU-Empfangsfach verwenden", m_cpuGroup), Toggle::CpuBox);
-        use->setObjectName("cpuBox");
-        grid->addWidget(use, 0, 0, 1, 4);
-
-        CIsoEditbox* db = bindEdit("wRecvDbNo", Field::RecvDbNo);
-        pagelayout::fitDigits(db, 5);
-        auto* dbLabel = pagelayout::label("DB-&Nummer:", db, "wRecvDbNo");
-        follow(dbLabel, "wRecvDbNo", false);
-        grid->addWidget(dbLabel, 1, 0);
-        grid->addWidget(db, 1, 1);
-
-        auto* note = new QLabel(
-            "Angegebener DB muß im Anwenderprogramm erstellt werden. DB-Länge muß um 2 Byte größer als die "
-            "maximale Länge der empfangenen Daten sein, da in den ersten zwei Bytes die Länge der empfangenen "
-            "Daten eingetragen wird.",
-            m_cpuGroup);
-        note->setObjectName("cpuBoxNote");
-        note->setWordWrap(true);
-        followToggle(note, Toggle::CpuBox, false);
-        grid->addWidget(note, 2, 0, 1, 4);
-        for (QWidget* w : {static_cast<QWidget*>(dbLabel), static_cast<QWidget*>(db), static_cast<QWidget*>(note)})
-            keepPlace(w);
-        page->addWidget(m_cpuGroup);
-
-        setTabOrder(last, use);
+        const auto [use, db] = addCpuBoxGroup(page);
+        setTabOrder(errorCheck, use);
         setTabOrder(use, db);
     }
     page->addStretch(1);
-}
-
-void CKReceive3964Page::refresh() {
-    CModelPage::refresh();
-    // A module without a receive box in the CPU does not show the group at all.
-    if (m_cpuGroup) m_cpuGroup->setVisible(model().toggle(Toggle::CpuBox).present);
 }
 
 CKP39_P2::CKP39_P2(rules::SheetModel& model, int index, QWidget* parent)

@@ -3,8 +3,7 @@
 // received telegrams at start-up, and where it reports or puts them. Each module family has
 // its own page; enabling and meaning are the sheet model's.
 #include "pages/ui/model_page.h"
-
-class QGroupBox;
+#include "pages/ui/receive_groups.h"
 
 // CP 730: clearing the receive buffer at start-up.
 class CPP39_P2 : public CModelPage {
@@ -23,16 +22,10 @@ public:
 
 // CP 731/831: the clearing the module always does (shown only), receive errors at the
 // function block and, on a CP 831 with 3964(R), the receive box in the CPU.
-class CKReceive3964Page : public CModelPage {
+class CKReceive3964Page : public CKReceivePage {
     Q_OBJECT
-public:
-    void refresh() override;
-
 protected:
     CKReceive3964Page(rules::SheetModel& model, int index, const char* clearLabel, bool cpuBox, QWidget* parent);
-
-private:
-    QGroupBox* m_cpuGroup = nullptr;
 };
 
 // CP 731/831 "Datenempfang" of 3964(R).

@@ -34,12 +34,6 @@ QLabel* numberRow(CModelPage* page, QGridLayout* grid, int row, CIsoEditbox* num
     return label;
 }
 
-// Keeps its place while hidden, so the page does not jump when the control comes back.
-void keepPlace(QWidget* w) {
-    QSizePolicy p = w->sizePolicy();
-    p.setRetainSizeWhenHidden(true);
-    w->setSizePolicy(p);
-}
 
 }  // namespace
 
@@ -66,7 +60,7 @@ CPASC_P3::CPASC_P3(rules::SheetModel& model, int index, QWidget* parent) : CMode
 C830_ASCII_P3::C830_ASCII_P3(rules::SheetModel& model, int index, QWidget* parent)
     : C830_3964_P3(model, index, parent) {}
 
-CKASC_P3::CKASC_P3(rules::SheetModel& model, int index, QWidget* parent) : CModelPage(model, index, parent) {
+CKASC_P3::CKASC_P3(rules::SheetModel& model, int index, QWidget* parent) : CKReceivePage(model, index, parent) {
     auto* page = new QVBoxLayout(this);
 
     auto* buffer = new QGridLayout;
@@ -81,36 +75,9 @@ CKASC_P3::CKASC_P3(rules::SheetModel& model, int index, QWidget* parent) : CMode
     page->addLayout(buffer);
     page->addSpacing(fontMetrics().height() / 2);  // the buffer apart from the groups below
 
-    auto* errors = pagelayout::group("erweiterte Fehleranzeige am Empfangs FB", "errorGroup", this);
-    auto* errorBox = new QVBoxLayout(errors);
-    auto* errorCheck = bindCheck(new QCheckBox("Empfangs&fehler am FB anzeigen", errors), "byExtErrDisplay");
-    errorBox->addWidget(errorCheck);
-    page->addWidget(errors);
-
+    QCheckBox* errorCheck = addErrorGroup(page);
     // The receive box in the CPU: present on a CP 831 only.
-    m_cpuGroup = pagelayout::group("Empfangsfach auf CPU", "cpuGroup", this);
-    auto* grid = pagelayout::grid(m_cpuGroup);
-    auto* use = bindToggle(new QCheckBox("&CPU-Empfangsfach verwenden", m_cpuGroup), Toggle::CpuBox);
-    use->setObjectName("cpuBox");
-    grid->addWidget(use, 0, 0, 1, 4);
-    CIsoEditbox* db = bindEdit("wRecvDbNo", Field::RecvDbNo);
-    pagelayout::fitDigits(db, 5);
-    auto* dbLabel = pagelayout::label("DB-&Nummer:", db, "wRecvDbNo");
-    follow(dbLabel, "wRecvDbNo", false);
-    grid->addWidget(dbLabel, 1, 0);
-    grid->addWidget(db, 1, 1);
-    auto* note = new QLabel(QString::fromUtf8(
-                                "Angegebener DB muß im Anwenderprogramm erstellt werden. DB-Länge muß um 2 Byte größer "
-                                "als die maximale Länge der empfangenen Daten sein, da in den ersten zwei Bytes die "
-                                "Länge der empfangenen Daten eingetragen wird."),
-                            m_cpuGroup);
-    note->setObjectName("cpuBoxNote");
-    note->setWordWrap(true);
-    followToggle(note, Toggle::CpuBox, false);
-    grid->addWidget(note, 2, 0, 1, 4);
-    for (QWidget* w : {static_cast<QWidget*>(dbLabel), static_cast<QWidget*>(db), static_cast<QWidget*>(note)})
-        keepPlace(w);
-    page->addWidget(m_cpuGroup);
+    const auto [use, db] = addCpuBoxGroup(page);
     page->addStretch(1);
 
     setTabOrder(clear, noOverwrite);
@@ -118,10 +85,4 @@ CKASC_P3::CKASC_P3(rules::SheetModel& model, int index, QWidget* parent) : CMode
     setTabOrder(number, errorCheck);
     setTabOrder(errorCheck, use);
     setTabOrder(use, db);
-}
-
-void CKASC_P3::refresh() {
-    CModelPage::refresh();
-    // A CP 731 has no receive box in the CPU: the group is not shown at all.
-    m_cpuGroup->setVisible(model().toggle(Toggle::CpuBox).present);
 }

@@ -4,6 +4,7 @@
 // start-up) and, on CP 731/831, receive errors at the function block and the receive box in
 // the CPU of a CP 831. The immediate rules between these controls are the sheet model's.
 #include "pages/ui/model_page.h"
+#include "pages/ui/receive_groups.h"
 #include "pages/ui/receive_3964_pages.h"
 
 class QGridLayout;
@@ -24,12 +25,8 @@ public:
 };
 
 // CP 731, CP 831-1 and CP 831-2; the receive box in the CPU only on a CP 831.
-class CKASC_P3 : public CModelPage {
+class CKASC_P3 : public CKReceivePage {
     Q_OBJECT
 public:
     CKASC_P3(rules::SheetModel& model, int index, QWidget* parent = nullptr);
-    void refresh() override;
-
-private:
-    QGroupBox* m_cpuGroup = nullptr;
 };

@@ -7,6 +7,7 @@
 #include "app/automation.h"
 #include "app/configuration.h"
 #include "app/main_frame.h"
+#include "app/ptp_view.h"
 #include "app/message_box.h"
 #include "document/ptp_doc.h"
 

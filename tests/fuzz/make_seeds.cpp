@@ -177,5 +177,8 @@ int main(int argc, char** argv) {
         "\x0E" "9QX4 831-2KK05; Beschreibung\r\n[9QX4_831_2KK02]\r\nKP_TYP=1001\r\nKP_VERS=1.2\r\n"
         "SCC_TYP=0FFF\r\nSCC_VERS= 3. 4\r\nPTP_TYP=3001\r\nPTP_VERS=5.6\r\n[ANDERE]\r\nKP_TYP=2\r\n";
     put("fuzz_driver_description", "seed0", {reinterpret_cast<const uint8_t*>(description.data()), description.size()});
+    // A message text file; the first byte picks the module model.
+    const std::string textFile = "\x03" "1.0\r\n 12 :Text\r\n12a:\r\n12:\r\n5:Gr\xf6\xdf" "e \\B\\-B\r\n900:x\r\n";
+    put("fuzz_text_file", "seed0", {reinterpret_cast<const uint8_t*>(textFile.data()), textFile.size()});
     return 0;
 }

@@ -160,6 +160,15 @@ namespace {
 // Start-up as the window program does it; false when the program would end.
 bool start(CPtpDoc& doc, const std::string& line) { return doc.ParseStartupString(line) == 0; }
 
+// Start-up of a command that stores: the module's stored block is held from loading to
+// storing, so a second run waits for this one and then loads what it stored, and nothing
+// stored in between is overwritten unasked.
+bool startToStore(CPtpDoc& doc, const std::string& line) {
+    doc.m_bHoldStoredBlock = 1;
+    doc.m_bAskBeforeOverwrite = 0;
+    return start(doc, line);
+}
+
 // The application's configuration, as the window program reads it at start.
 AppSettings configure() {
     host::IniRegistry registry(ExecutableFolder());
@@ -265,11 +274,7 @@ int runSet(const std::vector<std::string>& a, std::string& out) {
     if (!readValues(std::vector<std::string>(a.begin() + 1, a.end()), values)) return kFailure;
     AppSettings app = configure();
     CPtpDoc doc(app);
-    // The module's stored block is held from loading to storing: a second run waits for this
-    // one and then loads what it stored, and nothing stored in between is overwritten unasked.
-    doc.m_bHoldStoredBlock = 1;
-    doc.m_bAskBeforeOverwrite = 0;
-    if (!start(doc, a[0])) return kFailure;
+    if (!startToStore(doc, a[0])) return kFailure;
     if (doc.m_bOnline) {
         std::fputs("ptpcfg set: online wird nichts gespeichert\n", stderr);
         return kRefused;
@@ -324,9 +329,7 @@ int runProtocol(const std::vector<std::string>& a, std::string& out, host::Stder
     }
     AppSettings app = configure();
     CPtpDoc doc(app);
-    doc.m_bHoldStoredBlock = 1;
-    doc.m_bAskBeforeOverwrite = 0;
-    if (!start(doc, a[0])) return kFailure;
+    if (!startToStore(doc, a[0])) return kFailure;
     if (doc.m_bOnline) {
         std::fputs("ptpcfg protocol: online kann das Protokoll nicht gewechselt werden\n", stderr);
         return kRefused;

@@ -218,6 +218,7 @@ public:
     int m_nBlockCount = 1;        // sections of a CP 831 data transfer file
     int m_nDriverProtocol = 0;    // loadable-driver protocol code that loading determined
     std::array<std::string, 6> m_strPageLayout;  // page-layout strings for the printout head
+    long m_nLayoutId = 1;  // instance of the host's page-layout object the page setup chose
     sdb::HeaderRecord m_HeaderRecord;             // record 0, carried unchanged
     sdb::RecordPair m_RecordPair;                 // flag/attribute of every data record
     std::unique_ptr<sdb::TextStore> m_pTexts;     // message texts of the printer protocol

@@ -29,6 +29,11 @@ enum MessageId : int {
     kMsgTextTooLong = 546,
     kMsgDuplicateNumber = 548,
     kMsgFileTooLong = 549,
+    kMsgDeleteSdb = 576,        // question
+    kMsgOverwriteNumber = 577,  // question
+    kMsgNotEntered = 578,       // question
+    kMsgChooseToEdit = 580,     // the choice dialog's text when opening
+    kMsgChooseToSave = 581,     // the choice dialog's text on OK
 };
 
 // A message to show: resource id and its inserts.

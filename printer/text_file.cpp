@@ -41,8 +41,13 @@ std::string numberText(std::string_view digits) {
 
 }  // namespace
 
-ParsedTextFile ParseTextFile(std::string_view bytes, const MessageLimits& limits, const DuplicateAnswer& answer) {
+ParsedTextFile ParseTextFile(std::string_view bytes, const MessageLimits& limits, const DuplicateAnswer& answer,
+                             const ParseNotice& notice) {
     ParsedTextFile r;
+    auto note = [&](TextMessage m) {
+        r.messages.push_back(m);
+        if (notice) notice(m);
+    };
     const auto lines = splitLines(bytes.substr(0, kTextFileCapacity));
     const std::string_view first = lines.empty() ? std::string_view() : trimBlanks(lines[0]);
     const bool versionOk = !lines.empty() && ParseVersion(first).has_value();
@@ -50,7 +55,7 @@ ParsedTextFile ParseTextFile(std::string_view bytes, const MessageLimits& limits
         r.version = std::string(first);
     } else {
         r.version = kDefaultVersion;
-        r.messages.push_back({kMsgBadVersionLine, {}});
+        note({kMsgBadVersionLine, {}});
     }
     // A wrong first line takes the first of the N places.
     const size_t places = static_cast<size_t>(std::max(limits.numbers - (versionOk ? 0 : 1), 0));
@@ -63,13 +68,13 @@ ParsedTextFile ParseTextFile(std::string_view bytes, const MessageLimits& limits
         const std::string shown = numberText(digits);
         if (shown.size() > static_cast<size_t>(kMaxNumberDigits) || digits.size() > 4 ||
             std::stoi(shown) > limits.numbers - 1) {
-            r.messages.push_back({kMsgBadNumber, {shown}});
+            note({kMsgBadNumber, {shown}});
             continue;
         }
         const int number = std::stoi(shown);
         const std::string_view raw = line.substr(colon + 1);
         if (raw.size() > static_cast<size_t>(kMaxTextChars)) {
-            r.messages.push_back({kMsgTextTooLong, {shown}});
+            note({kMsgTextTooLong, {shown}});
             continue;
         }
         if (raw.empty()) continue;
@@ -80,7 +85,7 @@ ParsedTextFile ParseTextFile(std::string_view bytes, const MessageLimits& limits
             if (answer && !answer(q)) continue;
         }
         if (r.list.sizeWith(number, text) > limits.size) {
-            r.messages.push_back({kMsgFileTooLong, {}});
+            note({kMsgFileTooLong, {}});
             r.cut = true;
             break;
         }

@@ -26,10 +26,14 @@ struct ParsedTextFile {
 // Answers question 548 (a number twice in the file): true replaces the text read before.
 using DuplicateAnswer = std::function<bool(const TextMessage& question)>;
 
+// Told of every message that is no question, when it arises (so a window shows the messages
+// and questions in the order the lines bring them).
+using ParseNotice = std::function<void(const TextMessage& message)>;
+
 // Parses the contents of a text file (bytes past the capacity are not looked at). Without an
 // answer function a later line replaces an earlier one of the same number.
 ParsedTextFile ParseTextFile(std::string_view bytes, const MessageLimits& limits,
-                             const DuplicateAnswer& answer = {});
+                             const DuplicateAnswer& answer = {}, const ParseNotice& notice = {});
 
 struct BuiltTextFile {
     std::string bytes;                  // the whole file; empty when refused

@@ -185,8 +185,8 @@ QAction* CMainFrame::Command(int id) const {
 
 void CMainFrame::SetView(CPtpView* view) {
     m_pView = view;
-    // Until the overview has more buttons than the protocol's, that is the one it opens.
-    connect(m_pOpenObject, &QAction::triggered, view, &CPtpView::OnProtocol);
+    // "Objekt öffnen" opens the overview's button that has the focus.
+    connect(m_pOpenObject, &QAction::triggered, view, &CPtpView::OpenFocusedObject);
     connect(view, &CPtpView::documentChanged, this, &CMainFrame::UpdateCommands);
     m_pOpenObject->setEnabled(true);
 }
@@ -221,9 +221,10 @@ void CMainFrame::OnGoToProtocol() {
 
 void CMainFrame::OnGoToDriver() {
     if (!m_pView) return;
-    // The overview's protocol button is the loadable driver's button: it opens the driver's dialog.
-    QPushButton* button = m_pView->findChild<QPushButton*>("TREIBER");
-    (button ? button : m_pView->ProtocolButton())->setFocus(Qt::ShortcutFocusReason);
+    // The driver's button; while the overview does not show it, its protocol button.
+    QWidget* button = m_pView->DriverButton();
+    if (button->isHidden()) button = m_pView->ProtocolButton();
+    button->setFocus(Qt::ShortcutFocusReason);
 }
 
 void CMainFrame::OnFirmwareUpdate() {

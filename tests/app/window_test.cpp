@@ -147,7 +147,7 @@ private slots:
         app.ExitInstance();
     }
 
-    // The overview's protocol button opens the sheet of the current protocol: Cancel after a
+    // A double click on the overview's protocol button opens the sheet of the current protocol: Cancel after a
     // change leaves the document as it was, OK takes the change and marks the document.
     void protocolSheetFromTheOverview() {
         CPtPApp app;
@@ -170,11 +170,12 @@ private slots:
             });
         };
         onSheet(false);
-        app.m_pView->ProtocolButton()->click();
+        QTest::mouseDClick(app.m_pView->ProtocolButton(), Qt::LeftButton);
         QVERIFY(std::memcmp(&before, &doc.m_CurParams, sizeof before) == 0);
         QVERIFY(!doc.IsModified());
 
         onSheet(true);
+        app.m_pMainFrame->Command(32774)->trigger();  // "Objekt öffnen" opens the focused button
         app.m_pMainFrame->OpenObjectAction()->trigger();
         QVERIFY(std::memcmp(&before, &doc.m_CurParams, sizeof before) != 0);
         QCOMPARE(+doc.m_CurParams.byBaud, before.byBaud - 1);
@@ -336,9 +337,10 @@ private slots:
         doc.m_nModuleType = kCP731;
         doc.m_nProtocol = kDriver;
         doc.m_bOnline = 0;
+        app.m_pView->OnInitialUpdate(doc);
         frame->UpdateCommands();
         frame->Command(32781)->trigger();
-        QCOMPARE(frame->focusWidget(), static_cast<QWidget*>(app.m_pView->ProtocolButton()));
+        QCOMPARE(frame->focusWidget(), static_cast<QWidget*>(app.m_pView->DriverButton()));
 
         doc.m_nProductVersion = 2;
         messages.shown.clear();

@@ -12,6 +12,8 @@
 #include "app/configuration.h"
 #include "document/ptp_doc.h"
 #include "pages/apply_values.h"
+#include "printer/messages_model.h"
+#include "resources/strings.h"
 #include "sdb/dump.h"
 #include "view/printout.h"
 #include "view/protocol_sheet.h"
@@ -29,6 +31,8 @@ const char* kUsage =
     "  set STARTUP [NAME=WERT ...]  Werte wie auf den Seiten übernehmen, prüfen und speichern\n"
     "      [--file DATEI|-]         (Werte auch zeilenweise aus einer Datei; ohne Werte: das Geladene speichern)\n"
     "  protocol STARTUP NAME        das Protokoll wechseln (mit Defaultwerten) und speichern\n"
+    "  texts STARTUP import DATEI    Meldetexte aus einer Text-Datei (.ptp) in den Text-SDB und speichern\n"
+    "  texts STARTUP export DATEI    die Meldetexte des Text-SDB als Text-Datei (.ptp) schreiben\n"
     "  print STARTUP                der Parameterausdruck des Moduls, Zeile für Zeile\n"
     "  sdb DATEI                    eine Datenübergabedatei entschlüsseln und ausgeben\n"
     "  help [BEFEHL]                diese Übersicht oder die Beschreibung eines Befehls\n"
@@ -75,6 +79,20 @@ const CommandHelp kCommandHelp[] = {
      "  abgelehnt und die Liste ausgegeben. Ein CP 731 bis Erzeugnisstand 1 speichert einen neuen ladbaren\n"
      "  Treiber erst, wenn der Treiber auf die Baugruppe geladen ist (Frage 2044; mit Nein: nichts gespeichert,\n"
      "  Exit-Code 2).\n"},
+    {"texts",
+     "ptpcfg texts STARTUP import DATEI\n"
+     "  Lädt die Parameter eines Moduls mit dem Druckerprotokoll und liest die Text-Datei DATEI so, wie der\n"
+     "  Dialog Meldungen sie liest: erste Zeile die Versionsnummer n.n, dann je Zeile Nummer:Text (Zeichensatz\n"
+     "  Windows-1252, Zeilenende CR LF oder LF). Die Meldungen des Dialogs (543, 544, 546, 548, 549) erscheinen\n"
+     "  auf der Standardfehlerausgabe; eine mehrfach vorhandene Nummer behält ihren ersten Text, mit --yes\n"
+     "  ersetzt der spätere ihn. Der Name des Text-SDB ist der Dateiname ohne Erweiterung in Großbuchstaben\n"
+     "  (höchstens 8 Zeichen, sonst 540 und Exit-Code 2). Die gelesenen Meldungen ersetzen den Text-SDB des\n"
+     "  Moduls, und das Ergebnis wird gespeichert (\"Speichern\"). Online wird nichts gespeichert (Exit-Code 2).\n"
+     "ptpcfg texts STARTUP export DATEI\n"
+     "  Schreibt die Meldetexte des Text-SDB des Moduls als Text-Datei DATEI, wie OK im Dialog Meldungen mit\n"
+     "  \"Datei\" sie schreibt: die Versionsnummer des Text-SDB, dann je Meldung Nummer:Text, jede Zeile mit\n"
+     "  CR LF. Ein Modul ohne Text-SDB ergibt eine Datei mit der Version 0.1 und ohne Meldungen. Eine so\n"
+     "  geschriebene Datei wird von import unverändert wieder eingelesen.\n"},
     {"print",
      "ptpcfg print STARTUP\n"
      "  Startet wie das Programm mit der Start-Parameterzeichenkette STARTUP, lädt die gespeicherten Parameter\n"
@@ -358,6 +376,84 @@ int runProtocol(const std::vector<std::string>& a, std::string& out, host::Stder
     return kDone;
 }
 
+// Shows a message of the messages dialog under its caption; true for Yes to a question.
+bool showTextMessage(const printer::TextMessage& m) {
+    return host::showMessage(res::text(printer::kMsgCaption), m.id, m.inserts) == host::kYes;
+}
+
+// The message texts of a printer module: a text file read into the text SDB as the messages
+// dialog reads it, then stored; or the text SDB written as a text file.
+int runTexts(const std::vector<std::string>& a, std::string& out) {
+    if (a.size() != 3 || (a[1] != "import" && a[1] != "export")) {
+        std::fputs("ptpcfg texts: Start-Parameterzeichenkette, import oder export und eine Datei erwartet (ptpcfg help texts)\n",
+                   stderr);
+        return kFailure;
+    }
+    const bool import = a[1] == "import";
+    const std::string& file = a[2];
+    std::string title, contents;
+    if (import) {
+        // the checks of the file dialog before the messages dialog opens
+        title = std::filesystem::path(file).stem().string();
+        if (const auto refusal = printer::CheckFileTitle(title)) {
+            showTextMessage(*refusal);
+            return kRefused;
+        }
+        std::ifstream in(file, std::ios::binary);
+        if (!in) {
+            std::fprintf(stderr, "ptpcfg texts: %s\n", fileProblem(file, errno).c_str());
+            return kFailure;
+        }
+        contents = printer::ReadTextFile(file);
+    }
+    AppSettings app = configure();
+    CPtpDoc doc(app);
+    if (!(import ? startToStore(doc, a[0]) : start(doc, a[0]))) return kFailure;
+    if (doc.m_nProtocol != kProtPrinter && !doc.DriverHasTexts()) {
+        std::fputs("ptpcfg texts: das Protokoll des Moduls druckt keine Meldetexte\n", stderr);
+        return kRefused;
+    }
+    if (import && doc.m_bOnline) {
+        std::fputs("ptpcfg texts: online wird nichts gespeichert\n", stderr);
+        return kRefused;
+    }
+    const auto data = printer::TextDataOf(doc);
+    printer::MessagesModel::Setup setup;
+    setup.source = import ? printer::TextSource::File : printer::TextSource::Sdb;
+    setup.limits = printer::LimitsOf(doc);
+    setup.data = data.get();
+    setup.fileTitle = title;
+    setup.fileContents = contents;
+    printer::MessagesModel model(setup, showTextMessage);
+    const std::string count = std::to_string(model.list().count()) + " Meldungen";
+    if (!import) {
+        const printer::BuiltTextFile built = printer::BuildTextFile(model.version(), model.list());
+        if (built.refusal) {
+            showTextMessage(*built.refusal);
+            return kRefused;
+        }
+        switch (printer::WriteTextFile(file, built.bytes)) {
+        case printer::WriteStatus::Written: break;
+        case printer::WriteStatus::NotCreated:
+            std::fprintf(stderr, "ptpcfg texts: die Datei %s kann nicht angelegt werden: %s\n", file.c_str(), std::strerror(errno));
+            return kFailure;
+        case printer::WriteStatus::WriteFailed:
+            std::fprintf(stderr, "ptpcfg texts: die Datei %s konnte nicht ganz geschrieben werden: %s\n", file.c_str(),
+                         std::strerror(errno));
+            return kFailure;
+        }
+        out += "geschrieben: " + count + "\n";
+        return kDone;
+    }
+    // OK with "SDB": the checks of OK, then the text SDB built from the list
+    if (!model.checkOk(showTextMessage).accepted) return kRefused;
+    model.finishToSdb();
+    printer::ApplyTextData(doc, model.result());
+    if (const int rc = store(doc, "texts"); rc != kDone) return rc;
+    out += "gespeichert: " + count + "\n";
+    return kDone;
+}
+
 int runHelp(const std::vector<std::string>& a, std::string& out) {
     if (a.empty()) {
         out += kUsage;
@@ -430,6 +526,7 @@ int Run(const std::vector<std::string>& argsIn, std::string& out) {
     if (command == "show") return runShow(rest, out);
     if (command == "set") return runSet(rest, out);
     if (command == "protocol") return runProtocol(rest, out, answer);
+    if (command == "texts") return runTexts(rest, out);
     if (command == "print") return runPrint(rest, out);
     if (command == "sdb") return runSdb(rest, out);
     std::fprintf(stderr, "ptpcfg: unbekannter Befehl \"%s\"\n%s", command.c_str(), kUsage);

@@ -24,6 +24,7 @@ private slots:
     void hiddenStyleButton();
     void enterPutsTheTextIntoTheList();
     void numberAboveTheModuleLimit();
+    void typingPastTheLimitSaysWhy();
     void okChangesTheDocumentCancelDoesNot();
     void deleteSdbRemovesTheTexts();
     void readOnlyWhenOnline();
@@ -170,6 +171,28 @@ void MessagesDialogTest::numberAboveTheModuleLimit() {
     QCOMPARE(number->text(), QStringLiteral("999"));
     QCOMPARE(messages.ids(), std::vector<int>{printer::kMsgBadNumber});
     QTRY_VERIFY(number->hasFocus());
+}
+
+void MessagesDialogTest::typingPastTheLimitSaysWhy() {
+    struct Case { const char* field; QString full; int message; };
+    const Case cases[] = {
+        {"text", QString(150, 'x'), printer::kMsgTextFull},
+        {"name", QStringLiteral("ABCDEFGH"), printer::kMsgBadName},
+        {"number", QStringLiteral("1234"), printer::kMsgTooManyDigits},
+    };
+    for (const Case& c : cases) {
+        support::MessageRecorder messages;
+        CMessagesDialog d(emptySdb());
+        showActive(d);
+        auto* e = child<QLineEdit>(&d, c.field);
+        e->setFocus();
+        e->selectAll();
+        QTest::keyClicks(e, c.full);
+        QVERIFY2(messages.ids().empty(), c.field);
+        QTest::keyClick(e, Qt::Key_5);
+        QCOMPARE(e->text(), c.full);
+        QCOMPARE(messages.ids(), std::vector<int>{c.message});
+    }
 }
 
 void MessagesDialogTest::okChangesTheDocumentCancelDoesNot() {

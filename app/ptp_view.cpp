@@ -174,7 +174,13 @@ CPtpView::CPtpView(QWidget* parent) : QWidget(parent) {
     chain->setVerticalSpacing(4);
     chain->addWidget(protoLabel, 0, 2, Qt::AlignHCenter | Qt::AlignBottom);
     chain->addWidget(m_pCpu, 1, 0, Qt::AlignCenter);
-    auto* backplane = etchedLine("cpuLine", this);  // the module sits beside its CPU
+    // the module sits beside its CPU: a plain line in the pictures' ink joins them
+    auto* backplane = etchedLine("cpuLine", this);
+    backplane->setFrameShadow(QFrame::Plain);
+    backplane->setLineWidth(2);
+    QPalette ink = backplane->palette();
+    ink.setColor(QPalette::WindowText, QColor(0x26, 0x32, 0x3f));
+    backplane->setPalette(ink);
     backplane->setMinimumWidth(40);
     chain->addWidget(backplane, 1, 1);
     chain->addWidget(m_pProto, 1, 2, Qt::AlignCenter);
@@ -185,8 +191,6 @@ CPtpView::CPtpView(QWidget* parent) : QWidget(parent) {
     chain->addWidget(m_pDriverLoadLabel, 3, 2, Qt::AlignHCenter | Qt::AlignTop);
     chain->addWidget(m_pDriverInfoLabel, 3, 2, Qt::AlignHCenter | Qt::AlignTop);
     chain->setColumnMinimumWidth(3, m_pLine->sizeHint().width() + 16);
-    // the chain keeps its width from the longest label it holds
-    for (int column : {0, 2, 4}) chain->setColumnMinimumWidth(column, 96);
 
     auto* settings = new QGridLayout;
     settings->setHorizontalSpacing(24);
@@ -218,7 +222,7 @@ CPtpView::CPtpView(QWidget* parent) : QWidget(parent) {
     layout->addWidget(m_pPrinterRule);
     layout->addSpacing(8);
     layout->addLayout(centred(settings));
-    layout->addStretch(2);
+    layout->addStretch(1);
 
     // Tab goes from the list along the buttons that open something, then to the line.
     setTabOrder(m_pProtocolList, m_pProto);

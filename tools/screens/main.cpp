@@ -5,7 +5,8 @@
 // shown page is also checked for labels, buttons and lists that are cut off or overlap their
 // neighbours (tools/screens/layout_check.h). A message shown while rendering, a tab change the
 // sheet refuses and every finding of the check are printed on standard error and end the run
-// with exit code 1.
+// with exit code 1. The overview is rendered too, in each of its layouts
+// (tools/screens/overview_screens.h).
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
@@ -21,6 +22,7 @@
 #include "pages/ui/model_page.h"
 #include "pages/ui/protocol_sheet_dialog.h"
 #include "tools/screens/layout_check.h"
+#include "tools/screens/overview_screens.h"
 #include "view/protocol_sheet.h"
 
 namespace {
@@ -165,6 +167,9 @@ int main(int argc, char** argv) {
             for (int protocol : m.protocols) run.sheet(m, iface, protocol, false);
     // every control disabled: how an online module's sheet looks
     run.sheet(kModules[2], kIfRs422, kProtAscii, true);
+    for (const QString& fault : screens::renderOverviews(run.out, run.check, run.written)) run.fault("overview", fault);
+    std::erase_if(run.messages.shown, [](const host::Message& m) { return m.id == 0 && m.text == "Open object set failed"; });
+    run.reportMessages("overview");
 
     std::printf("%d pages written to %s\n", run.written, qPrintable(QDir(outDir).absolutePath()));
     if (run.faults) std::fprintf(stderr, "sheet_screens: %d fault(s)\n", run.faults);

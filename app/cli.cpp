@@ -33,7 +33,7 @@ const char* kUsage =
     "  protocol STARTUP NAME        das Protokoll wechseln (mit Defaultwerten) und speichern\n"
     "  texts STARTUP import DATEI    Meldetexte aus einer Text-Datei (.ptp) in den Text-SDB und speichern\n"
     "  texts STARTUP export DATEI    die Meldetexte des Text-SDB als Text-Datei (.ptp) schreiben\n"
-    "  print STARTUP                der Parameterausdruck des Moduls, Zeile für Zeile\n"
+    "  print STARTUP [--pdf DATEI]  der Parameterausdruck des Moduls, Zeile für Zeile, oder gedruckt als PDF\n"
     "  sdb DATEI                    eine Datenübergabedatei entschlüsseln und ausgeben\n"
     "  help [BEFEHL]                diese Übersicht oder die Beschreibung eines Befehls\n"
     "  --help                       diese Übersicht\n"
@@ -94,12 +94,15 @@ const CommandHelp kCommandHelp[] = {
      "  CR LF. Ein Modul ohne Text-SDB ergibt eine Datei mit der Version 0.1 und ohne Meldungen. Eine so\n"
      "  geschriebene Datei wird von import unverändert wieder eingelesen.\n"},
     {"print",
-     "ptpcfg print STARTUP\n"
+     "ptpcfg print STARTUP [--pdf DATEI]\n"
      "  Startet wie das Programm mit der Start-Parameterzeichenkette STARTUP, lädt die gespeicherten Parameter\n"
      "  des Moduls und gibt den Parameterausdruck aus, wie Drucken und Seitenansicht ihn zeigen: Kopf mit der\n"
      "  Kennung des Moduls, dann der Abschnitt des Protokolls (beim Drucker mit Seitenlayout, Zeichensatz,\n"
      "  Steuerzeichen und Meldungstexten, bei einem ladbaren Treiber mit den Zeilen des Treibers), eine Zeile\n"
-     "  je Ausdruckzeile. Es wird nichts gespeichert.\n"},
+     "  je Ausdruckzeile. Es wird nichts gespeichert.\n"
+     "  --pdf schreibt statt dessen die gedruckten Seiten in die PDF-Datei DATEI (A4, mit Seitenrahmen, den\n"
+     "  Texten der Seiteneinrichtung und Seitennummern), ohne Bildschirm. Kann die Datei nicht geschrieben\n"
+     "  werden, sagt der Befehl warum und endet mit 1; eine vorhandene Datei bleibt dann unverändert.\n"},
     {"sdb",
      "ptpcfg sdb DATEI\n"
      "  Entschlüsselt eine Datenübergabedatei (Datensatz-Container oder Abschnittsdatei) und gibt Verzeichnis,\n"
@@ -126,12 +129,17 @@ void line(std::string& out, const char* name, const T& value) {
     out += '\n';
 }
 
+// Draws the printed pages for print --pdf; set by the program that can.
+PdfWriter g_pdfWriter = nullptr;
+
 }  // namespace
 
 std::string ExecutableFolder() {
     const std::string folder = config::ProgramFolder();
     return folder.empty() ? std::string("/") : folder;
 }
+
+void SetPdfWriter(PdfWriter writer) { g_pdfWriter = writer; }
 
 std::string ShowDocument(const CPtpDoc& d) {
     std::string out;
@@ -219,14 +227,39 @@ int runShow(const std::vector<std::string>& argsIn, std::string& out) {
     return kDone;
 }
 
-int runPrint(const std::vector<std::string>& a, std::string& out) {
+int runPrint(const std::vector<std::string>& argsIn, std::string& out) {
+    std::vector<std::string> a;
+    std::string pdf;
+    bool toPdf = false;
+    for (size_t i = 0; i < argsIn.size(); ++i) {
+        if (argsIn[i] != "--pdf") {
+            a.push_back(argsIn[i]);
+            continue;
+        }
+        if (toPdf || i + 1 >= argsIn.size() || argsIn[i + 1].empty()) {
+            std::fputs("ptpcfg print: --pdf erwartet genau einen Dateinamen (ptpcfg help print)\n", stderr);
+            return kFailure;
+        }
+        toPdf = true;
+        pdf = argsIn[++i];
+    }
     if (a.size() != 1) {
         std::fputs("ptpcfg print: genau eine Start-Parameterzeichenkette erwartet (ptpcfg help print)\n", stderr);
+        return kFailure;
+    }
+    if (toPdf && !g_pdfWriter) {
+        std::fputs("ptpcfg print: dieses Programm kann keine PDF-Dateien schreiben\n", stderr);
         return kFailure;
     }
     AppSettings app = configure();
     CPtpDoc doc(app);
     if (!start(doc, a[0])) return kFailure;
+    if (toPdf) {
+        const std::string problem = g_pdfWriter(doc, pdf);
+        if (problem.empty()) return kDone;
+        std::fprintf(stderr, "ptpcfg print: %s\n", problem.c_str());
+        return kFailure;
+    }
     for (const auto& l : printout::BuildPrintout(doc)) {
         out += l;
         out += '\n';

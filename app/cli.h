@@ -19,4 +19,10 @@ std::string ExecutableFolder();
 // The identification, records, lengths and text state of a loaded document.
 std::string ShowDocument(const CPtpDoc& doc);
 
+// Writes the printed pages of a document as a PDF file; empty on success, else why not. The
+// program that can draw sets it (ptpcfg: printui::WritePrintoutPdf); without one `print --pdf`
+// is refused.
+using PdfWriter = std::string (*)(const CPtpDoc& doc, const std::string& file);
+void SetPdfWriter(PdfWriter writer);
+
 }  // namespace cli

@@ -22,6 +22,7 @@
 #include "resources/strings.h"
 #include "view/frame_commands.h"
 #include "view/module_properties.h"
+#include "view/ui/print_commands.h"
 
 namespace {
 // The numbers of the frame's commands.
@@ -72,7 +73,6 @@ CMainFrame::CMainFrame(AppSettings& settings, QWidget* parent) : QMainWindow(par
     connect(m_pSave, &QAction::triggered, this, &CMainFrame::OnFileSave);
     connect(add(file, kCmdProperties, "&Eigenschaften..."), &QAction::triggered, this, &CMainFrame::OnFileProperties);
     file->addSeparator();
-    // Printing comes with the printout; until then its commands are shown disabled.
     QAction* print = add(file, kCmdPrint, "&Drucken...", QKeySequence(Qt::CTRL | Qt::Key_P));
     print->setIcon(QIcon::fromTheme("document-print", style()->standardIcon(QStyle::SP_FileIcon)));
     print->setToolTip("Drucken");
@@ -80,7 +80,12 @@ CMainFrame::CMainFrame(AppSettings& settings, QWidget* parent) : QMainWindow(par
     add(file, kCmdPrintSetup, "Drucker einri&chten...");
     file->addSeparator();
     add(file, kCmdPageSetup, "Seite ei&nrichten...");
-    for (int id : {kCmdPrint, kCmdPrintPreview, kCmdPrintSetup, kCmdPageSetup}) m_commands[id]->setEnabled(false);
+    // Printing, its preview and the page setup: view/ui/print_commands.h.
+    auto* printing = new CPrintCommands(this, [this] { return m_pDoc; });
+    connect(print, &QAction::triggered, printing, &CPrintCommands::OnFilePrint);
+    connect(m_commands[kCmdPrintPreview], &QAction::triggered, printing, &CPrintCommands::OnFilePrintPreview);
+    connect(m_commands[kCmdPrintSetup], &QAction::triggered, printing, &CPrintCommands::OnFilePrintSetup);
+    connect(m_commands[kCmdPageSetup], &QAction::triggered, printing, &CPrintCommands::OnFilePageSetup);
     file->addSeparator();
     connect(add(file, kCmdExit, "&Beenden", QKeySequence(Qt::ALT | Qt::Key_F4)), &QAction::triggered, this,
             &QWidget::close);
@@ -199,6 +204,7 @@ void CMainFrame::UpdateCommands() {
     m_commands[kCmdGoToDriverLoad]->setEnabled(m_pView && m_pDoc && GoToDriverLoadEnabled(*m_pDoc));
     m_commands[kCmdGoToDriverInfo]->setEnabled(m_pView && m_pDoc && GoToDriverInfoEnabled(*m_pDoc));
     m_commands[kCmdFirmwareUpdate]->setEnabled(m_pDoc && FirmwareUpdateEnabled(*m_pDoc));
+    for (int id : {kCmdPrint, kCmdPrintPreview, kCmdPrintSetup, kCmdPageSetup}) m_commands[id]->setEnabled(m_pDoc != nullptr);
 }
 
 void CMainFrame::OnFileSave() {

@@ -608,5 +608,5 @@ TEST(PrintoutCommand, PrintsTheLinesOfTheStartedModule) {
     out.clear();
     EXPECT_EQ(cli::Run({"print"}, out), cli::kFailure);
     EXPECT_EQ(cli::Run({"help", "print"}, out), cli::kDone);
-    EXPECT_EQ(out.rfind("ptpcfg print STARTUP\n", 0), 0u);
+    EXPECT_EQ(out.rfind("ptpcfg print STARTUP [--pdf DATEI]\n", 0), 0u);
 }

@@ -237,6 +237,7 @@ std::optional<int> MessagesModel::numberValue() const {
     std::string digits;
     for (char c : number_)
         if (c >= '0' && c <= '9') digits += c;
+    digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size() - (digits.empty() ? 0 : 1)));
     if (digits.empty() || digits.size() > static_cast<size_t>(kMaxNumberDigits)) return std::nullopt;
     return std::stoi(digits);
 }
@@ -262,7 +263,13 @@ MsgVerdict MessagesModel::enter(const ShowMessage& show) {
         select(selected_);
         return {};
     }
-    const int number = *numberValue();
+    const std::optional<int> value = numberValue();
+    if (!value) {  // the check above lets no such number through; a field that was never checked
+        printer::show(show, {kMsgNumberMinimum, {"0"}});
+        number_ = "0";
+        return {false, MsgField::Number};
+    }
+    const int number = *value;
     if (list_.find(number)) {
         if (!printer::show(show, {kMsgOverwriteNumber, {}})) return {false, MsgField::Number};
         if (list_.sizeWith(number, text_) > limits_.size) {

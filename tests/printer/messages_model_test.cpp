@@ -97,6 +97,20 @@ TEST(MessagesModel, EnteringFiveAndNineHundredCounts1859Bytes) {
     EXPECT_FALSE(m.edited());
 }
 
+TEST(MessagesModel, LeadingZerosNameTheSameNumber) {
+    for (const char* typed : {"0012", "00012", "12"}) {
+        Shown shown;
+        MessagesModel m(sdbSetup(nullptr), shown.fn());
+        type(m, MsgField::Number, typed, shown);
+        type(m, MsgField::Text, "zwölf", shown);
+        EXPECT_TRUE(m.enter(shown.fn()).accepted) << typed;
+        ASSERT_EQ(m.list().count(), 1u) << typed;
+        EXPECT_EQ(m.list().entries()[0], (MessageEntry{12, "zwölf"})) << typed;
+        EXPECT_EQ(m.number(), "12") << typed;
+        EXPECT_TRUE(shown.messages.empty()) << typed;
+    }
+}
+
 // A long text in a stored block is shown without text and shifts none of the texts behind it;
 // a block larger than the module takes stops at the first number past the limit.
 TEST(MessagesModel, OpeningAStoredBlockChecksEachText) {

@@ -57,11 +57,14 @@ bool CGridTable::tryCommit(QLineEdit* editor, const QModelIndex& index) {
 }
 
 int CGridTable::contentWidth(bool withScrollBar) const {
-    int w = 2 * frameWidth() + verticalHeader()->width();
-    if (verticalHeader()->isHidden()) w -= verticalHeader()->width();
+    int w = 2 * frameWidth() + rowHeaderWidth();
     for (int c = 0; c < columnCount(); ++c) w += columnWidth(c);
     if (withScrollBar) w += verticalScrollBar()->sizeHint().width();
     return w;
+}
+
+int CGridTable::rowHeaderWidth() const {
+    return std::max(verticalHeader()->minimumWidth(), verticalHeader()->sizeHint().width());
 }
 
 int CGridTable::heightForRows(int rows) const {
@@ -73,7 +76,7 @@ QWidget* CGridTable::captionRow(const std::vector<Caption>& captions) {
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    const int headerWidth = verticalHeader()->isHidden() ? 0 : verticalHeader()->sizeHint().width();
+    const int headerWidth = rowHeaderWidth();
     auto widthOf = [&](int col) { return col < 0 ? headerWidth : columnWidth(col); };
     layout->addSpacing(frameWidth());
     int next = -1;  // the first column not placed yet (-1: the row header column)
@@ -83,7 +86,8 @@ QWidget* CGridTable::captionRow(const std::vector<Caption>& captions) {
         auto* label = new QLabel(c.text, row);
         label->setObjectName(c.objectName);
         label->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
-        const int need = label->sizeHint().width();
+        // Room on both sides, so that neighbouring captions do not read as one.
+        const int need = label->sizeHint().width() + 2 * label->fontMetrics().averageCharWidth();
         int span = 0;
         for (int col : c.columns) span += widthOf(col);
         if (span < need && c.columns.back() >= 0) {

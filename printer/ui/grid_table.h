@@ -37,6 +37,8 @@ public:
     // The width the table needs to show its columns, row headers and a vertical scroll bar
     // when `withScrollBar`, without a horizontal one.
     int contentWidth(bool withScrollBar) const;
+    // The width of the row header column (fixed, or as its numbers need).
+    int rowHeaderWidth() const;
     // The height that shows `rows` rows below the column headers.
     int heightForRows(int rows) const;
 

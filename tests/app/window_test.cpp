@@ -231,8 +231,8 @@ private slots:
         app.ExitInstance();
     }
 
-    // The menus as the user reads them: texts with mnemonics, shortcuts, and the print
-    // commands present but disabled until printing exists.
+    // The menus as the user reads them: texts with mnemonics, shortcuts, and which commands
+    // are enabled with the document open (printing and page setup are).
     void menusAndShortcuts() {
         CPtPApp app;
         QCOMPARE(app.InitInstance(kStartup, false, &registry, [](const std::string&) { return nullptr; }), 1);
@@ -248,10 +248,10 @@ private slots:
         } items[] = {
             {57603, "&Speichern", QKeySequence(Qt::CTRL | Qt::Key_S), true},
             {32773, "&Eigenschaften...", {}, true},
-            {57607, "&Drucken...", QKeySequence(Qt::CTRL | Qt::Key_P), false},
-            {57609, "Druck&vorschau", {}, false},
-            {57606, "Drucker einri&chten...", {}, false},
-            {32778, "Seite ei&nrichten...", {}, false},
+            {57607, "&Drucken...", QKeySequence(Qt::CTRL | Qt::Key_P), true},
+            {57609, "Druck&vorschau", {}, true},
+            {57606, "Drucker einri&chten...", {}, true},
+            {32778, "Seite ei&nrichten...", {}, true},
             {57665, "&Beenden", QKeySequence(Qt::ALT | Qt::Key_F4), true},
             {32774, "&Gehe zu <Protokoll>", QKeySequence(Qt::CTRL | Qt::Key_E), true},
             {32781, "G&ehe zu <Treiber laden>", QKeySequence(Qt::CTRL | Qt::Key_L), false},

@@ -123,6 +123,8 @@ void CPrintCommands::OnFilePrintPreview() {
     QPrintPreviewDialog preview(m_printer.get(), m_window);
     preview.setObjectName("printPreview");
     preview.setWindowTitle("Druckvorschau");
+    // large enough to read a page
+    preview.resize(m_window ? m_window->size().expandedTo(QSize(900, 800)) : QSize(900, 800));
     connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [doc](QPrinter* printer) {
         QPainter painter(printer);
         printui::PrintPrintout(*doc, painter, *printer);

@@ -278,6 +278,19 @@ void PrintTest::previewShowsEveryPage() {
     QCOMPARE(widget->pageCount(), 3);
     saveShot(preview, "print_preview");
     preview.close();
+
+    // to look at in full resolution: the same pages in landscape as a PDF file
+    const QString dir = qEnvironmentVariable("PTP_PRINT_SHOTS");
+    if (!dir.isEmpty()) {
+        m.doc.m_strPageLayout = {"TARVIK Y5", "Anlage 7 mit einem sehr langen Namen, der nicht in sein Feld passt", "Halle 2",
+                                 "Parlino", "Quenral AG", "Prüfer Ö"};
+        QPdfWriter pdf(dir + "/printout_landscape.pdf");
+        pdf.setResolution(300);
+        pdf.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+        pdf.setPageOrientation(QPageLayout::Landscape);
+        QPainter painter(&pdf);
+        printui::PrintPrintout(m.doc, painter, pdf);
+    }
 }
 
 void PrintTest::pageSetupWritesTheTextsBackOrChangesNothing() {
@@ -390,6 +403,7 @@ void PrintTest::windowCommandsReachTheDocument() {
         widget->updatePreview();
         QCOMPARE(widget->orientation(), QPageLayout::Landscape);
         QVERIFY(widget->pageCount() > 3);
+        saveShot(*preview, "print_preview_landscape");
         preview->reject();
     });
     frame.Command(57609)->trigger();

@@ -79,14 +79,14 @@ std::optional<std::string> RegroupSequence(std::string_view entry) {
         if (!blank && !std::isxdigit(static_cast<unsigned char>(c))) return std::nullopt;
         const char d = blank ? ' ' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         if (inGroup < 2) {
-            out += d;
+            out.push_back(d);
             ++inGroup;
         } else if (blank) {
-            out += ' ';
+            out.push_back(' ');
             inGroup = 0;
         } else {
-            out += ' ';
-            out += d;
+            out.push_back(' ');
+            out.push_back(d);
             inGroup = 1;
         }
     }
@@ -112,8 +112,8 @@ std::vector<uint8_t> SequenceBytes(std::string_view cell) {
 std::string SequenceText(const std::vector<uint8_t>& bytes) {
     std::string out;
     for (uint8_t b : bytes) {
-        if (!out.empty()) out += ' ';
-        out += HexByte(b);
+        if (!out.empty()) out.push_back(' ');
+        out.append(HexByte(b));
     }
     return out;
 }
@@ -159,7 +159,7 @@ CellEdit ControlCharacterModel::edit(int row, int column, std::string_view entry
         if (entry.size() != 1) return out;
         const char c = entry[0];
         if (c != ' ' && !((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))) return out;
-        text = entry;
+        text.assign(1, c);
     } else {
         auto grouped = RegroupSequence(entry);
         if (!grouped) return out;

@@ -188,6 +188,37 @@ private slots:
         QVERIFY(messages.shown.empty());
     }
 
+    void tabLeavesTheGrids() {
+        PrinterDoc d;
+        support::MessageRecorder messages;
+        messages.answer(host::kYes);
+        run<CCharacterSetDialog>([&] { return EditCharacterSet(d.doc, nullptr); }, [&](CCharacterSetDialog& dlg) {
+            QApplication::setActiveWindow(&dlg);
+            dlg.grid()->setFocus();
+            QTest::keyClick(dlg.grid(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(dlg.okButton()));
+            dlg.grid()->setFocus();
+            QTest::keyClick(dlg.grid(), Qt::Key_Backtab, Qt::ShiftModifier);
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(dlg.sets()));
+        });
+        run<CControlCharactersDialog>([&] { return EditControlCharacters(d.doc, nullptr); },
+                                      [&](CControlCharactersDialog& dlg) {
+                                          QApplication::setActiveWindow(&dlg);
+                                          dlg.grid()->setFocus();
+                                          QTest::keyClick(dlg.grid(), Qt::Key_Tab);
+                                          // "&Löschen" is not offered yet: the next control
+                                          QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(dlg.newButton()));
+                                          // an entry ended with Tab goes on to "&Löschen" once it is offered
+                                          dlg.grid()->setCurrentCell(0, 1);
+                                          dlg.grid()->editItem(dlg.grid()->item(0, 1));
+                                          QTest::keyClicks(dlg.grid()->cellEditor(), "0d");
+                                          QTest::keyClick(dlg.grid()->cellEditor(), Qt::Key_Tab);
+                                          QVERIFY(!dlg.grid()->isEditing());
+                                          QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(dlg.deleteButton()));
+                                      });
+        QCOMPARE(messages.ids(), std::vector<int>{573});
+    }
+
     // ---- control characters ----
     void controlCharactersShowTheEmulation() {
         PrinterDoc d;

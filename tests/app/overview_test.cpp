@@ -308,6 +308,31 @@ private slots:
         frame.hide();
     }
 
+    // "Gehe zu <Treiber laden>" on a CP 731 and "Gehe zu <Treiber info>" on a CP 831-2 put the
+    // focus on the driver button; the other one of the two is disabled.
+    void goToDriverPerModule() {
+        const struct {
+            int module;
+            const char* orderNo;
+            int command, disabled;
+        } cases[] = {{kCP731, "9QX4 731-1LA02", 32781, 32782}, {kCP8312, "9QX4 831-2KK02", 32782, 32781}};
+        for (const auto& c : cases) {
+            Overview o(c.module, kDriver, c.orderNo);
+            AppSettings settings;
+            CMainFrame frame(settings);
+            auto* view = new CPtpView;
+            frame.setCentralWidget(view);
+            view->SetDocument(&o.m.doc);
+            frame.SetDocument(&o.m.doc);
+            frame.SetView(view);
+            view->OnInitialUpdate(o.m.doc);
+            frame.UpdateCommands();
+            QVERIFY(!frame.Command(c.disabled)->isEnabled());
+            frame.Command(c.command)->trigger();
+            QCOMPARE(frame.focusWidget(), static_cast<QWidget*>(view->DriverButton()));
+        }
+    }
+
     // Online: the sheet opens read-only, and its OK leaves the document unmodified.
     void onlineSheetIsReadOnly() {
         Overview o(kCP731, kProt3964, "9QX4 731-1LA02", 1);

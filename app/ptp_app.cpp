@@ -7,6 +7,10 @@
 #include "app/cli.h"
 #include "host/aut.h"
 #include "host/project.h"
+#include "printer/ui/character_set_dialog.h"
+#include "printer/ui/control_characters_dialog.h"
+#include "printer/ui/messages_dialog.h"
+#include "printer/ui/page_layout_dialog.h"
 #include "resources/strings.h"
 
 namespace {
@@ -51,6 +55,9 @@ int CPtPApp::InitInstance(const std::string& commandLine, bool embedded, host::R
 
     m_pDoc = std::make_unique<CPtpDoc>(m_settings);
     m_pView = new CPtpView;
+    // The printer buttons open the printer output's dialogs; the driver button's dialogs come
+    // with the online services.
+    m_pView->SetDialogs({EditPageLayout, EditCharacterSet, EditControlCharacters, EditMessageTexts, {}});
     m_pMainFrame->setCentralWidget(m_pView);
     m_pDoc->SetView(m_pView);
     m_pView->SetDocument(m_pDoc.get());

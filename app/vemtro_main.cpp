@@ -1,6 +1,8 @@
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QStringList>
 #include <QTimer>
+#include <QTranslator>
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +18,10 @@ int main(int argc, char** argv) {
         return 0;
     }
     QApplication qapp(argc, argv);
+    // Qt's own dialogs (print, preview, file selection) speak the program's German.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::German), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        qapp.installTranslator(&qtTexts);
     // The launcher passes the start-up string as the whole command line.
     QStringList args = qapp.arguments().mid(1);
     bool embedded = !args.isEmpty() && (args.first() == "-Embedding" || args.first() == "-Automation");

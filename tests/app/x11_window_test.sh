@@ -20,6 +20,7 @@ trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$dir"' EXIT
 # The print dialog offers a PDF file named after the document in the working folder when that
 # lies below the home folder: both are OUTDIR here.
 export QORB4_REGISTRY="$dir/registry" QORB4_PROJECT="$dir/P1.qorb" XDG_RUNTIME_DIR="$dir/run" HOME="$out"
+export QT_QPA_PLATFORM=xcb  # the test run sets offscreen for the other window tests
 cd "$out"
 mkdir -p "$QORB4_REGISTRY" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 "$rackplan" install "$(dirname "$vemtro")" >/dev/null

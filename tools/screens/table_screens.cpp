@@ -22,39 +22,9 @@
 #include "printer/ui/character_set_dialog.h"
 #include "printer/ui/control_characters_dialog.h"
 #include "printer/ui/page_layout_dialog.h"
-#include "tools/screens/layout_check.h"
+#include "tools/screens/screen_run.h"
 
 namespace {
-
-QtMessageHandler g_qtMessages = nullptr;
-void qtMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    if (text == QLatin1String("This plugin does not support propagateSizeHints()")) return;
-    g_qtMessages(type, context, text);
-}
-
-struct Run {
-    QDir out;
-    bool check = false;
-    host::RecordingMessages messages;
-    int faults = 0;
-    int written = 0;
-
-    void save(QWidget& w, const QString& name) {
-        w.show();
-        QApplication::processEvents();
-        if (!w.grab().save(out.filePath(name + ".png"), "PNG")) fail(name, "cannot write the file");
-        else ++written;
-        if (check)
-            for (const QString& finding : screens::checkLayout(&w)) fail(name, finding);
-        for (const auto& m : messages.shown) fail(name, QString("message %1: %2").arg(m.id).arg(QString::fromStdString(m.text)));
-        messages.shown.clear();
-        w.close();
-    }
-    void fail(const QString& where, const QString& what) {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(where), qPrintable(what));
-        ++faults;
-    }
-};
 
 CDbdr defaults() {
     CDbdr r;
@@ -80,57 +50,39 @@ CDbdr userEmulation() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    g_qtMessages = qInstallMessageHandler(qtMessage);
-    QApplication qapp(argc, argv);
-    Run run;
-    QString outDir;
-    bool misused = false;
-    for (const QString& a : QApplication::arguments().mid(1)) {
-        if (a == "--check") run.check = true;
-        else if (a.startsWith('-') || !outDir.isEmpty()) misused = true;
-        else outDir = a;
-    }
-    if (misused || outDir.isEmpty() || !QDir().mkpath(outDir)) {
-        std::fputs("usage: table_screens [--check] OUTDIR\n", stderr);
-        return 2;
-    }
-    run.out = QDir(outDir);
-    host::ScopedMessageService service(run.messages);
-
-    {
-        printer::CharacterSetModel model(defaults(), 'B', false);
-        CCharacterSetDialog dialog(model);
-        run.save(dialog, "printer-charset-ibm");
-    }
-    {
-        CDbdr user = defaults();
-        user.byCharSet = 255;
-        user.abyCharTable[0x41] = 0x04;
-        printer::CharacterSetModel model(user, 'B', false);
-        CCharacterSetDialog dialog(model);
-        run.save(dialog, "printer-charset-user");
-    }
-    {
-        printer::ControlCharacterModel model(defaults(), false);
-        CControlCharactersDialog dialog(model);
-        run.save(dialog, "printer-control-deskjet");
-    }
-    {
-        printer::ControlCharacterModel model(userEmulation(), false);
-        CControlCharactersDialog dialog(model);
-        run.save(dialog, "printer-control-user");
-    }
-    CDbdr layout = defaults();
-    std::memcpy(layout.achTextLine[0].data(), "Kesselhaus Nord", 15);
-    std::memcpy(layout.achTextLine[2].data(), "Seite", 5);
-    layout.byHeaderLines = 1;
-    layout.byFooterLines = 1;
-    for (bool readOnly : {false, true}) {
-        printer::PageLayoutModel model(layout, {15, 0, 5, 0}, readOnly);
-        CPageLayoutDialog dialog(model);
-        run.save(dialog, readOnly ? "printer-layout-readonly" : "printer-layout");
-    }
-    std::printf("%d printer dialogs written to %s\n", run.written, qPrintable(run.out.absolutePath()));
-    return run.faults ? 1 : 0;
+    return screens::RunScreens(argc, argv, "usage: table_screens [--check] OUTDIR\n", [](screens::ScreenRun& run) {
+        {
+            printer::CharacterSetModel model(defaults(), 'B', false);
+            CCharacterSetDialog dialog(model);
+            run.save(dialog, "printer-charset-ibm");
+        }
+        {
+            CDbdr user = defaults();
+            user.byCharSet = 255;
+            user.abyCharTable[0x41] = 0x04;
+            printer::CharacterSetModel model(user, 'B', false);
+            CCharacterSetDialog dialog(model);
+            run.save(dialog, "printer-charset-user");
+        }
+        {
+            printer::ControlCharacterModel model(defaults(), false);
+            CControlCharactersDialog dialog(model);
+            run.save(dialog, "printer-control-deskjet");
+        }
+        {
+            printer::ControlCharacterModel model(userEmulation(), false);
+            CControlCharactersDialog dialog(model);
+            run.save(dialog, "printer-control-user");
+        }
+        CDbdr layout = defaults();
+        std::memcpy(layout.achTextLine[0].data(), "Kesselhaus Nord", 15);
+        std::memcpy(layout.achTextLine[2].data(), "Seite", 5);
+        layout.byHeaderLines = 1;
+        layout.byFooterLines = 1;
+        for (bool readOnly : {false, true}) {
+            printer::PageLayoutModel model(layout, {15, 0, 5, 0}, readOnly);
+            CPageLayoutDialog dialog(model);
+            run.save(dialog, readOnly ? "printer-layout-readonly" : "printer-layout");
+        }
+    });
 }

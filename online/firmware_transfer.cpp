@@ -3,12 +3,10 @@
 #include <algorithm>
 
 #include "host/registry.h"
+#include "online/online_connection.h"
 
 namespace online {
 namespace {
-
-constexpr uint16_t kSzlCpuState = 0x0424;
-constexpr size_t kSzlBufferSize = 108;
 
 // Module status codes of an answer.
 enum Status : uint8_t {
@@ -46,14 +44,6 @@ void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (24 - 8 * i));
 }
 
-std::vector<uint8_t> recordAddress(uint16_t moduleAddress, uint16_t length) {
-    std::vector<uint8_t> a{0x12, 0x0A, 0x10, 0x03, 0, 0, 0, 0, 0x01, 0x00, 0, 0};
-    put16(a, 4, length);
-    put16(a, 6, kFirmwareRecord);
-    put16(a, 10, moduleAddress);
-    return a;
-}
-
 }  // namespace
 
 std::string ReadFirmwarePath(host::Registry& registry) {
@@ -65,14 +55,12 @@ bool WriteFirmwarePath(host::Registry& registry, const std::string& indexPath) {
 }
 
 std::vector<uint8_t> FirmwareWriteRequest(uint16_t moduleAddress, const std::vector<uint8_t>& data) {
-    std::vector<uint8_t> r = recordAddress(moduleAddress, static_cast<uint16_t>(data.size()));
-    r.insert(r.end(), {0x00, 0x09, static_cast<uint8_t>(data.size() >> 8), static_cast<uint8_t>(data.size())});
-    r.insert(r.end(), data.begin(), data.end());
-    return r;
+    return RecordWriteRequest(kFirmwareRecord, moduleAddress, data);
 }
 
 std::vector<uint8_t> FirmwareReadAddress(uint16_t moduleAddress, uint16_t length) {
-    return recordAddress(moduleAddress, length);
+    const auto a = RecordAddress(length, kFirmwareRecord, moduleAddress);
+    return {a.begin(), a.end()};
 }
 
 std::vector<uint8_t> IntroductionJob(const UpdateSet& set, uint32_t imageLength, size_t jobSize) {
@@ -94,14 +82,7 @@ std::vector<uint8_t> IntroductionJob(const UpdateSet& set, uint32_t imageLength,
 
 std::optional<int> CpuStateFromSzl(const std::vector<uint8_t>& response) {
     if (response.size() < 12) return std::nullopt;
-    switch (response[11] & 0x0F) {
-    case 1: case 2: case 3: case 4: return kCpuStop;
-    case 6: case 7: return 6;
-    case 8: return 8;
-    case 10: return 10;
-    case 13: return 13;
-    default: return 0;
-    }
+    return CpuStateCode(response[11] & 0x0F);
 }
 
 FirmwareTransfer::FirmwareTransfer(ModuleChannel* channel, const FirmwareTarget& target, std::string pathText,
@@ -155,7 +136,7 @@ FirmwareTransfer::Step FirmwareTransfer::checkState() {
         view_.Message(kFwStateUnreadable);
         return {true, 0};
     }
-    if (*state != kCpuStop) {
+    if (*state != kStateStop) {
         view_.Message(kFwNotInStop);
         outcome_.closeDialog = false;
         return {true, 0};

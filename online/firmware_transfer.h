@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "online/module_channel.h"
+#include "online/record_address.h"
 #include "online/update_files.h"
 
 namespace host {
@@ -47,8 +48,7 @@ inline constexpr const char* kFwRegistryValue = "FwPathFile";
 std::string ReadFirmwarePath(host::Registry& registry);
 bool WriteFirmwarePath(host::Registry& registry, const std::string& indexPath);
 
-// The data record of the firmware jobs and the job commands.
-constexpr uint16_t kFirmwareRecord = 239;
+// The job commands of record 239 (kFirmwareRecord).
 enum FirmwareCommand : uint8_t { kCmdIdle = 0, kCmdData = 4, kCmdIntroduction = 8, kCmdReset = 9 };
 // Data bytes of the short job and of the long job and answer per model.
 constexpr size_t kShortJobSize = 6;
@@ -85,10 +85,9 @@ std::vector<uint8_t> FirmwareReadAddress(uint16_t moduleAddress, uint16_t length
 // The introduction job (command 8, block 1) for an image of `imageLength` bytes.
 std::vector<uint8_t> IntroductionJob(const UpdateSet& set, uint32_t imageLength, size_t jobSize);
 
-// The operating-state code of the controller from an SZL 0x0424 answer; nullopt when the answer
-// is too short to hold it.
+// The operating-state code (CpuStateCode) of the controller from an SZL 0x0424 answer; nullopt
+// when the answer is too short to hold it.
 std::optional<int> CpuStateFromSzl(const std::vector<uint8_t>& response);
-constexpr int kCpuStop = 4;
 
 class FirmwareTransfer {
 public:

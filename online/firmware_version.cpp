@@ -2,9 +2,12 @@
 
 #include <cstdio>
 
+#include "online/record_address.h"
+
 namespace online {
 namespace {
 
+constexpr uint16_t kIdentList = 0x0011;  // the SZL id of the identification list
 constexpr size_t kIdentRecordLength = 28;
 constexpr size_t kMaxIdentRecords = 6;
 constexpr uint16_t kFirmwareIndex = 7;
@@ -13,9 +16,7 @@ constexpr size_t kSzlBufferSize = 200;
 uint16_t be16(const std::vector<uint8_t>& b, size_t at) { return static_cast<uint16_t>(b[at] << 8 | b[at + 1]); }
 
 std::optional<std::vector<uint8_t>> readRecord(ModuleChannel& channel, uint16_t moduleAddress, uint16_t record) {
-    const std::vector<uint8_t> address{0x12, 0x0A, 0x10, 0x03, 0, kIdentReadLength,
-                                       static_cast<uint8_t>(record >> 8), static_cast<uint8_t>(record), 0x01, 0x00,
-                                       static_cast<uint8_t>(moduleAddress >> 8), static_cast<uint8_t>(moduleAddress)};
+    const auto address = RecordAddress(kIdentReadLength, record, moduleAddress);
     std::vector<uint8_t> response;
     if (channel.ReadRecord(address, response, kIdentReadLength + 4) != 0 || response.size() < 4) return std::nullopt;
     return std::vector<uint8_t>(response.begin() + 4, response.end());
@@ -24,7 +25,7 @@ std::optional<std::vector<uint8_t>> readRecord(ModuleChannel& channel, uint16_t 
 }  // namespace
 
 std::optional<std::string> VersionFromIdentList(const std::vector<uint8_t>& list, bool needLetter) {
-    if (list.size() < 8 || be16(list, 0) != kSzlModuleIdent || be16(list, 4) != kIdentRecordLength) return std::nullopt;
+    if (list.size() < 8 || be16(list, 0) != kIdentList || be16(list, 4) != kIdentRecordLength) return std::nullopt;
     const size_t count = be16(list, 6);
     if (count > kMaxIdentRecords) return std::nullopt;
     for (size_t i = 0; i < count; ++i) {
@@ -64,13 +65,13 @@ std::optional<IdentDirectory> ParseIdentDirectory(const std::vector<uint8_t>& da
 
 std::optional<std::string> ReadVersionSzl(ModuleChannel& channel) {
     std::vector<uint8_t> response;
-    if (channel.ReadSzl(kSzlModuleIdent, 1, response, kSzlBufferSize) != 0) return std::nullopt;
+    if (channel.ReadSzl(kIdentList, 1, response, kSzlBufferSize) != 0) return std::nullopt;
     if (response.size() > kSzlBufferSize) response.resize(kSzlBufferSize);
     return VersionFromIdentList(response, false);
 }
 
 std::optional<std::string> ReadVersionRecords(ModuleChannel& channel, uint16_t moduleAddress) {
-    const auto directory = readRecord(channel, moduleAddress, kIdentDirectoryRecord);
+    const auto directory = readRecord(channel, moduleAddress, kIdentRecord);
     if (!directory) return std::nullopt;
     const auto d = ParseIdentDirectory(*directory);
     if (!d) return std::nullopt;

@@ -11,8 +11,6 @@
 
 namespace online {
 
-constexpr uint16_t kIdentDirectoryRecord = 248;
-constexpr uint16_t kSzlModuleIdent = 0x0011;
 // Directory entry kinds: the record holding the module identification, the short one.
 constexpr uint16_t kIdentLong = 0x0011, kIdentShort = 0x0111;
 constexpr size_t kIdentReadLength = 198;

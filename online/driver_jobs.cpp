@@ -32,8 +32,8 @@ Answer ReadAnswer(ModuleChannel& channel, std::uint16_t moduleAddress, std::size
     a.data.assign(size, 0);
     a.data[0] = a.data[1] = kSentinel;
     // the buffer as it is before the read: what the read does not deliver stays like this
-    std::vector<std::uint8_t> response(kHeadSize, 0);
-    response.insert(response.end(), a.data.begin(), a.data.end());
+    std::vector<std::uint8_t> response(kHeadSize + size, 0);
+    response[kHeadSize] = response[kHeadSize + 1] = kSentinel;
     const auto address = RecordAddress(static_cast<std::uint16_t>(size), kRecord, moduleAddress);
     a.code = channel.ReadRecord(address, response, kHeadSize + size);
     if (a.code != 0) return a;

@@ -198,14 +198,14 @@ FirmwareTransfer::Step FirmwareTransfer::poll() {
     }
     std::vector<uint8_t> answer(answer_ + 4, 0);
     answer[4] = answer[5] = kSentinel;
-    std::vector<uint8_t> response;
-    if (channel_->ReadRecord(FirmwareReadAddress(target_.moduleAddress, static_cast<uint16_t>(answer_)), response,
+    // the channel fills in what the module sent; bytes it did not send keep the marks
+    if (channel_->ReadRecord(FirmwareReadAddress(target_.moduleAddress, static_cast<uint16_t>(answer_)), answer,
                              answer.size()) != 0) {
         flagMissing_ = true;
         view_.Message(kFwReadFailed);
         return end();
     }
-    std::copy_n(response.begin(), std::min(response.size(), answer.size()), answer.begin());
+    if (answer.size() < answer_ + 4) answer.resize(answer_ + 4, 0);
     const uint8_t echo = answer[4], status = answer[5];
     const uint16_t ack = static_cast<uint16_t>(answer[8] << 8 | answer[9]);
     diagnostic(kDiagEcho, std::to_string(echo));
@@ -298,7 +298,11 @@ FirmwareTransfer::Step FirmwareTransfer::onBlockAnswer(uint8_t status, uint16_t 
     };
     if (remaining_ == 0) return noProgress();
     if (ack == previous_) {
-        if (++stale_ == 2) view_.Message(kFwWriteFailed);
+        // shown once: a module that is slow with every block would otherwise raise it per block
+        if (++stale_ == 2 && !staleShown_) {
+            staleShown_ = true;
+            view_.Message(kFwWriteFailed);
+        }
         return noProgress();
     }
     stale_ = 0;

@@ -157,6 +157,7 @@ private:
     uint16_t current_ = 1, previous_ = 0;
     bool introWritten_ = false;
     bool cancel_ = false;
+    bool staleShown_ = false;
     bool flagMissing_ = false;  // a failure that leaves the module's firmware in doubt
     bool completed_ = false;    // status 17 answered and the reset written
     int untouched_ = 0, zeroes_ = 0, idleAnswers_ = 0, stale_ = 0, noProgress_ = 0, resetAnswers_ = 0;

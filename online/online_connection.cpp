@@ -96,6 +96,16 @@ std::array<std::uint8_t, kOnlineAccessSize> OnlineAccessRecord(const std::string
     return r;
 }
 
+std::int32_t CompleteRecordCount(std::uint32_t length, SzlHead& head) {
+    if (head.recordCount != 0xFFFF) return 0;
+    if (length >= 8 && head.recordLength != 0 && (length - 8) % head.recordLength == 0) {
+        head.recordCount = static_cast<std::uint16_t>((length - 8) / head.recordLength);
+        return 0;
+    }
+    head.recordCount = 0;
+    return kSzlLengthMismatch;
+}
+
 std::unique_ptr<ModuleChannel> LibraryChannel(std::uint32_t handle, Y5Window window) {
     return std::make_unique<Channel>(handle, window);
 }
@@ -257,17 +267,9 @@ std::int32_t COnlineConnection::ReadSzl(std::uint16_t id) {
         std::memcpy(&szl_[at], &v, 2);
     }
     SzlHead h = Head();
-    if (h.recordCount == 0xFFFF) {
-        std::uint16_t count = 0;
-        std::int32_t result = 0;
-        if (length >= 8 && h.recordLength != 0 && (length - 8) % h.recordLength == 0)
-            count = static_cast<std::uint16_t>((length - 8) / h.recordLength);
-        else
-            result = kSzlLengthMismatch;
-        std::memcpy(&szl_[6], &count, 2);
-        return result;
-    }
-    return 0;
+    const std::int32_t result = CompleteRecordCount(length, h);
+    std::memcpy(&szl_[6], &h.recordCount, 2);
+    return result;
 }
 
 SzlHead COnlineConnection::Head() const {

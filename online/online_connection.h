@@ -45,6 +45,11 @@ struct SzlHead {
     std::uint16_t id = 0, index = 0, recordLength = 0, recordCount = 0;
 };
 
+// Completes a record count of 0xFFFF from the response length: (length - 8) / record length
+// when the length is at least 8 and a whole number of records follows the head. 0, or
+// kSzlLengthMismatch with the count set to 0. Other counts stay as they are.
+std::int32_t CompleteRecordCount(std::uint32_t length, SzlHead& head);
+
 // A ModuleChannel over an open library handle.
 std::unique_ptr<ModuleChannel> LibraryChannel(std::uint32_t handle, Y5Window window = 0);
 

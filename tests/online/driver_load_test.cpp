@@ -10,6 +10,8 @@
 #include "online/driver_info.h"
 #include "online/driver_jobs.h"
 #include "online/driver_load.h"
+#include "online/online_connection.h"
+#include "tools/cpsim/station.h"
 #include "tests/online/driver_fixture.h"
 #include "tests/support/memory_project.h"
 #include "tests/support/message_recorder.h"
@@ -446,4 +448,56 @@ TEST(DriverShown, ProjectDriverOfABlockWithoutDriver) {
     doc.m_StoredDriver.verHi = 2, doc.m_StoredDriver.verLo = 10;
     EXPECT_EQ(online::ProjectDriver(doc).name, "MBMASTER");
     EXPECT_EQ(online::ProjectDriver(doc).version, "2.10");
+}
+
+// ---- through the connection to the station ----------------------------------------------------
+
+namespace {
+
+// The same load through COnlineConnection and the online library to the station simulator in
+// this process, the module's record 200 served at the document's module address.
+struct ThroughStation : Load {
+    cpsim::Station station;
+    std::shared_ptr<cpsim::DriverRecords> records = std::make_shared<cpsim::DriverRecords>();
+    ThroughStation() { online::RouteAccessPoint(online::kDefaultAccessPoint, cpsim::InProcess(station)); }
+    ~ThroughStation() override { online::RouteAccessPoint(online::kDefaultAccessPoint, {}); }
+    End load(CPtpDoc& doc, std::vector<int>& shown) {
+        station.AddRecordServer(records, online::DriverModuleAddress(doc));
+        online::COnlineConnection connection(doc);
+        std::uint32_t handle = 0, direct = 0;
+        EXPECT_EQ(connection.OpenConnection(true, false, handle, direct), 1);
+        auto channel = connection.Channel();
+        online::DriverLoadJob job(*channel, online::DriverModuleAddress(doc), online::DriverComponentsOf(doc));
+        for (int steps = 0; steps < 200000; ++steps)
+            if (job.Next().done) break;
+        shown = job.messages();
+        EXPECT_EQ(connection.CloseConnection(handle, direct), 0);
+        return job.end();
+    }
+};
+
+}  // namespace
+
+TEST_F(ThroughStation, LoadReachesTheModuleByteForByte) {
+    CPtpDoc& doc = install(lengths(199, 198, 1));
+    const auto components = online::DriverComponentsOf(doc);
+    std::vector<int> shown;
+    ASSERT_EQ(load(doc, shown), End::Loaded);
+    EXPECT_TRUE(shown.empty());
+    ASSERT_EQ(records->received().size(), 3u);
+    const char* files[] = {driverpkg::kCodeFile, driverpkg::kFirmwareFile, driverpkg::kProtocolFile};
+    for (size_t part = 0; part < 3; ++part) {
+        EXPECT_EQ(records->received()[part].introduction, components[part].introduction) << files[part];
+        EXPECT_EQ(records->received()[part].code, drvonline::ExpectedCode(file(files[part]), components[part].introduction))
+            << files[part];
+    }
+}
+
+TEST_F(ThroughStation, ControllerInRunGets2003AndNothingIsWritten) {
+    CPtpDoc& doc = install(lengths(10, 10, 10));
+    station.SetState(cpsim::kRun);
+    std::vector<int> shown;
+    EXPECT_EQ(load(doc, shown), End::Failed);
+    EXPECT_EQ(shown, (std::vector<int>{2003}));
+    EXPECT_EQ(records->writes(), 0);
 }

@@ -5,7 +5,10 @@
 
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include "document/codes.h"
 #include "online/codes.h"
@@ -187,11 +190,17 @@ TEST(CpsimOptions, CommandLine) {
         {{"--silent-after", "2", "--open-result", "0xFFF60001"}, true, kDefaultPort, cpsim::kStop, 0, -1, 2,
          kNoStation},
         {{"--state", "5"}, true, kDefaultPort, 5, 0, -1, -1, 0},
+        {{"--driver-present", "--state", "RUN", "--fw-reset-first"}, true, kDefaultPort, cpsim::kRun, 0, -1, -1, 0},
         {{"--port", "65536"}, false, 0, 0, 0, 0, 0, 0},
         {{"--state", "WAIT"}, false, 0, 0, 0, 0, 0, 0},
         {{"--latency-ms", "-1"}, false, 0, 0, 0, 0, 0, 0},
         {{"--drop-after"}, false, 0, 0, 0, 0, 0, 0},
         {{"--colour", "red"}, false, 0, 0, 0, 0, 0, 0},
+        {{"--driver", "NINECHARS"}, false, 0, 0, 0, 0, 0, 0},
+        {{"--driver", "ASCII:1"}, false, 0, 0, 0, 0, 0, 0},
+        {{"--fw-version", "2.1"}, false, 0, 0, 0, 0, 0, 0},
+        {{"--fw-version", "2.1.256"}, false, 0, 0, 0, 0, 0, 0},
+        {{"--ident", "medium"}, false, 0, 0, 0, 0, 0, 0},
     };
     for (const Case& c : cases) {
         std::vector<char*> argv{const_cast<char*>("cpsim")};
@@ -212,6 +221,82 @@ TEST(CpsimOptions, CommandLine) {
         EXPECT_EQ(o.faults.silentAfter, c.silent);
         EXPECT_EQ(o.faults.openResult, c.openResult);
     }
+}
+
+// The module the options describe answers its records and gives its identification list as the
+// controller's SZL 0x0011.
+TEST(CpsimOptions, ModuleOfTheCommandLine) {
+    const char* args[] = {"cpsim", "--module-address", "0x150", "--driver", "PRNT:1.2", "--fw-version", "3.4.5",
+                          "--order-no", "9QX4 731-1L", "--fail-code", "0xFFF60003", "--fw-fail-read", "2"};
+    cpsim::Options o;
+    std::string error;
+    ASSERT_TRUE(cpsim::ParseOptions(std::size(args), const_cast<char**>(args), o, error)) << error;
+    EXPECT_EQ(o.driver.driverName, "PRNT");
+    EXPECT_EQ(o.driver.verHi, 1);
+    EXPECT_EQ(o.driver.verLo, 2);
+    EXPECT_EQ(o.ident.firmware, (std::array<std::uint8_t, 4>{'V', 3, 4, 5}));
+    EXPECT_EQ(o.firmware.failRead, 2);
+    EXPECT_EQ(o.firmware.failCode, kConnectionLost);
+    EXPECT_EQ(o.driver.failCode, kConnectionLost);
+
+    cpsim::Station station;
+    cpsim::Configure(station, o);
+    RouteAccessPoint("CPSIM", [&](std::int32_t& e) {
+        e = 0;
+        return ConnectInProcess(station.Connect());
+    });
+    std::array<std::uint8_t, kParameterBlockSize> block{};
+    ConnectionDescriptor d{1, "CPSIM", block.data()};
+    std::uint32_t h = 0;
+    ASSERT_EQ(y5db_open(0, 0, 0, &d, &h, nullptr, 0), 0);
+    auto channel = LibraryChannel(h);
+    Bytes szl;
+    ASSERT_EQ(channel->ReadSzl(0x0011, 0, szl, 108), 0);
+    EXPECT_EQ(szl, cpsim::ModuleIdentList(o.ident));
+    Bytes response;
+    EXPECT_EQ(channel->ReadRecord(RecordAddress(12, 248, 0x150), response, 16), 0);
+    EXPECT_EQ(channel->ReadRecord(RecordAddress(12, 248, 0x160), response, 16), kNoSuchRecord);
+    EXPECT_EQ(y5db_close(h, 0, 0), 0);
+    RouteAccessPoint("CPSIM", {});
+}
+
+// The program: started on a free port, it says which, answers the library and ends on SIGTERM.
+TEST(CpsimProgram, ServesOnThePortItPrints) {
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::dup2(out[1], 1);
+        ::close(out[0]);
+        ::execl(PTP_CPSIM, "cpsim", "--port", "0", "--state", "RUN", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    std::string line;
+    char c = 0;
+    while (::read(out[0], &c, 1) == 1 && c != '\n') line += c;
+    ::close(out[0]);
+    const std::string prefix = "cpsim: listening on 127.0.0.1:";
+    ASSERT_EQ(line.rfind(prefix, 0), 0u) << line;
+
+    support::MemoryRegistry registry;
+    registry.write(host::Hive::LocalMachine, kKey, "Endpoint", line.substr(prefix.size() - 10));
+    SetRegistry(&registry);
+    support::ModuleDocument module{kCP731, 0, 81};
+    COnlineConnection connection{module.doc};
+    std::uint32_t handle = 0, direct = 0;
+    EXPECT_EQ(connection.OpenConnection(true, false, handle, direct), 1) << connection.LastResult();
+    int state = -1;
+    EXPECT_EQ(connection.ReadCpuState(state), 0);
+    EXPECT_EQ(state, 8);
+    EXPECT_EQ(connection.CloseConnection(handle, 0), 0);
+    SetRegistry(nullptr);
+
+    ::kill(pid, SIGTERM);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // cpsim: the station simulator on loopback for the online dialogs and their tests.
-//   cpsim [--port P] [--state STOP|STARTUP|RUN|HOLD|DEFECT|0..15] [--latency-ms N]
-//         [--drop-after N] [--silent-after N] [--open-result CODE]
+//   cpsim [--port P] [--state STOP|STARTUP|RUN|HOLD|DEFECT|0..15] [--latency-ms N] ... (cpsim --help)
 // Prints "cpsim: listening on 127.0.0.1:<port>" and serves until it is killed (SIGINT, SIGTERM).
 #include <csignal>
 #include <cstdio>

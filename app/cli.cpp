@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <thread>
 
 #include "app/configuration.h"
 #include "document/ptp_doc.h"
@@ -20,6 +21,12 @@
 #include "document/record_fields.h"
 #include "host/messages.h"
 #include "host/project.h"
+#include "online/driver_info.h"
+#include "online/driver_jobs.h"
+#include "online/driver_load.h"
+#include "online/firmware_session.h"
+#include "online/online_connection.h"
+#include "view/frame_commands.h"
 
 namespace cli {
 namespace {
@@ -35,6 +42,9 @@ const char* kUsage =
     "  texts STARTUP export DATEI    die Meldetexte des Text-SDB als Text-Datei (.ptp) schreiben\n"
     "  print STARTUP [--pdf DATEI]  der Parameterausdruck des Moduls, Zeile für Zeile, oder gedruckt als PDF\n"
     "  sdb DATEI                    eine Datenübergabedatei entschlüsseln und ausgeben\n"
+    "  online STARTUP firmware-update HEADER_UPD  die Firmware des Update-Satzes auf die Baugruppe laden\n"
+    "  online STARTUP driver-info   Treiber-Name und -Version auf der Baugruppe und auf dem PG\n"
+    "  online STARTUP driver-load   den ladbaren Treiber auf die Baugruppe laden\n"
     "  help [BEFEHL]                diese Übersicht oder die Beschreibung eines Befehls\n"
     "  --help                       diese Übersicht\n"
     "  --version                    Programmname und Version\n"
@@ -107,6 +117,28 @@ const CommandHelp kCommandHelp[] = {
      "ptpcfg sdb DATEI\n"
      "  Entschlüsselt eine Datenübergabedatei (Datensatz-Container oder Abschnittsdatei) und gibt Verzeichnis,\n"
      "  Blockköpfe, Offset-Tabellen, Teilblocklängen, die Felder der Sätze und die Texte aus.\n"},
+    {"online",
+     "ptpcfg online STARTUP firmware-update HEADER_UPD\n"
+     "  Startet wie das Programm, liest den Firmware-Stand der Baugruppe (über die Station, die der\n"
+     "  Zugangspunkt Y5ONLINE nennt) und lädt die Firmware des Update-Satzes, dessen Index-Datei HEADER_UPD\n"
+     "  ist (header.upd, daneben bg_abl.upd und die Firmware-Datei), wie \"&Firmware laden\" im Dialog\n"
+     "  Firmware-Update: Prüfung des Update-Satzes, die CPU muss im STOP sein, dann die Blöcke in den\n"
+     "  Datensatz 239. Der Fortschritt steht auf der Standardfehlerausgabe, die Meldungen ebenso. Die Frage\n"
+     "  2033 beantwortet der Befehl selbst mit Ja, mit --no mit Nein. Exit-Code 0 nach 2035, 2 wenn der\n"
+     "  Update-Satz, die Antwort oder der Zustand der CPU das Laden verhindert, sonst 1.\n"
+     "ptpcfg online STARTUP driver-info\n"
+     "  Startet wie das Programm und zeigt, was der Dialog des Treiber-Knopfes zeigt: den auf dem PG\n"
+     "  installierten Treiber (pg.name, pg.version) und den Treiber auf der Baugruppe (module.name,\n"
+     "  module.version, gelesen aus dem Datensatz 200; \"- - - -\" wenn die Baugruppe keinen hat). Beim\n"
+     "  CP 831-2 statt der Baugruppe den im Projekt gespeicherten Treiber (project.name, project.version),\n"
+     "  ohne Verbindung. Ohne Verbindung Meldung 2002 und Exit-Code 1.\n"
+     "ptpcfg online STARTUP driver-load\n"
+     "  Lädt den projektierten ladbaren Treiber wie \"Treiber laden\": die CPU muss im STOP sein, dann Code-,\n"
+     "  Firmware- und Protokollteil aus den Treiberdateien blockweise in den Datensatz 200. Der Fortschritt\n"
+     "  steht auf der Standardfehlerausgabe, die Meldungen ebenso; danach wird der Treiber der Baugruppe\n"
+     "  gelesen und ausgegeben. Die Frage 606 beantwortet der Befehl selbst mit Ja, mit --no mit Nein.\n"
+     "  Gespeichert wird nichts. Exit-Code 0 nach dem Laden, 2 wenn nichts geladen wurde (Nein, Treiber\n"
+     "  schon vorhanden, kein Codeteil, CP 831-2), sonst 1.\n"},
     {"help",
      "ptpcfg help [BEFEHL]\n"
      "  Ohne BEFEHL die Übersicht aller Befehle, sonst die Beschreibung des Befehls.\n"},
@@ -465,14 +497,9 @@ int runTexts(const std::vector<std::string>& a, std::string& out) {
             showTextMessage(*built.refusal);
             return kRefused;
         }
-        switch (printer::WriteTextFile(file, built.bytes)) {
-        case printer::WriteStatus::Written: break;
-        case printer::WriteStatus::NotCreated:
-            std::fprintf(stderr, "ptpcfg texts: die Datei %s kann nicht angelegt werden: %s\n", file.c_str(), std::strerror(errno));
-            return kFailure;
-        case printer::WriteStatus::WriteFailed:
-            std::fprintf(stderr, "ptpcfg texts: die Datei %s konnte nicht ganz geschrieben werden: %s\n", file.c_str(),
-                         std::strerror(errno));
+        std::string error;
+        if (!printer::WriteTextFile(file, built.bytes, &error)) {
+            std::fprintf(stderr, "ptpcfg texts: die Datei kann nicht geschrieben werden: %s\n", error.c_str());
             return kFailure;
         }
         out += "geschrieben: " + count + "\n";
@@ -485,6 +512,206 @@ int runTexts(const std::vector<std::string>& a, std::string& out) {
     if (const int rc = store(doc, "texts"); rc != kDone) return rc;
     out += "gespeichert: " + count + "\n";
     return kDone;
+}
+
+// Naming the command is the user's Yes to the question before it acts; every other question is
+// answered as --yes / --no say.
+class ConfirmQuestion : public host::MessageService {
+public:
+    ConfirmQuestion(int id, host::StderrMessages::Answer answer) : id_(id), answer_(answer), next_(answer) {}
+    int show(const host::Message& m) override {
+        if (m.id != id_ || answer_ == host::StderrMessages::Answer::No) return next_.show(m);
+        std::fprintf(stderr, "%d: %s\n", m.id, m.text.c_str());
+        return host::kYes;
+    }
+
+private:
+    int id_;
+    host::StderrMessages::Answer answer_;
+    host::StderrMessages next_;
+};
+
+// The progress of a transfer as one line on standard error, rewritten in place.
+class FirmwareProgress : public online::HostFirmwareView {
+public:
+    void Message(int id, const std::vector<std::string>& inserts) override {
+        endLine();
+        HostFirmwareView::Message(id, inserts);
+    }
+    void Progress(int percent) override {
+        if (percent == last_) return;
+        last_ = percent;
+        std::fprintf(stderr, "\rFirmware laden: %3d %%", percent);
+        std::fflush(stderr);
+        open_ = true;
+    }
+    void endLine() {
+        if (open_) std::fputc('\n', stderr);
+        open_ = false;
+    }
+
+private:
+    int last_ = -1;
+    bool open_ = false;
+};
+
+// The firmware update of the module: its version, then the transfer as "&Firmware laden" runs it.
+int runFirmwareUpdate(CPtpDoc& doc, const std::string& indexPath, std::string& out) {
+    if (!FirmwareUpdateEnabled(doc)) {
+        std::fputs("ptpcfg online: diese Baugruppe hat kein Firmware-Update (oder das Modul ist online)\n", stderr);
+        return kRefused;
+    }
+    if (const int refusal = FirmwareUpdateRefusal(doc)) {
+        host::showMessage(res::text(614), refusal);
+        return kRefused;
+    }
+    AUTSetErrorTitle(res::text(online::kFwCaption));
+    const online::ModuleInfo info = online::ReadModuleInfo(doc);
+    if (info.connected) out += "aktueller BG-FW-Stand: " + info.version.value_or(online::kNoVersion) + "\n";
+    out += "ausgewählter FW-Stand: " + online::SelectUpdateSet(indexPath).version + "\n";
+    online::FirmwareTarget target;
+    target.smallRecord = online::FirmwareModelOf(doc).first;
+    target.moduleAddress = online::FirmwareModuleAddress(doc);
+    target.mpiAddress = doc.m_nStationAddress;
+    target.moduleWithoutFirmware = info.connected && !info.version;
+    host::IniRegistry registry(ExecutableFolder());
+    FirmwareProgress view;
+    online::FirmwareConnection connection(doc, online::FirmwareConnection::Purpose::Transfer);
+    online::FirmwareTransfer transfer(connection.Channel(), target, indexPath, view, &registry);
+    const auto outcome = online::RunFirmwareTransfer(
+        transfer, [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); });
+    view.endLine();
+    doc.m_bFirmwareMissing = outcome.firmwareMissing ? 1 : 0;
+    if (outcome.success) {
+        out += "geladen: " + std::to_string(outcome.bytesSent) + " Bytes\n";
+        return kDone;
+    }
+    return outcome.refused ? kRefused : kFailure;
+}
+
+// The module's channel while a driver command runs: the library route, else the direct route.
+struct DriverConnection {
+    explicit DriverConnection(CPtpDoc& doc) : connection(doc) {
+        if (!connection.OpenConnection(true, false, handle, direct)) connection.OpenConnection(true, true, handle, direct);
+        if (connection.Connected()) channel = connection.Channel();
+    }
+    ~DriverConnection() {
+        channel.reset();
+        if (connection.Connected()) connection.CloseConnection(handle, direct);
+    }
+    online::COnlineConnection connection;
+    std::uint32_t handle = 0, direct = 0;
+    std::unique_ptr<online::ModuleChannel> channel;
+};
+
+// Passes every message on to the service in force and notes whether a driver job showed one.
+class DriverMessages : public host::MessageService {
+public:
+    DriverMessages() : next_(host::messageService()) {}
+    int show(const host::Message& m) override {
+        if (m.id >= online::driver::kCaption) driverMessage = true;
+        return next_.show(m);
+    }
+    bool driverMessage = false;
+
+private:
+    host::MessageService& next_;
+};
+
+void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+void driverLines(std::string& out, const char* prefix, const online::DriverShown& d) {
+    out += std::string(prefix) + ".name=" + d.name + "\n";
+    out += std::string(prefix) + ".version=" + d.version + "\n";
+}
+
+// What the TREIBER button's dialog shows: the installed driver and the module's (CP 831-2: the
+// project's, without going online).
+int runDriverInfo(CPtpDoc& doc, std::string& out) {
+    if (!isLoadableDriver(doc.m_nProtocol)) {
+        std::fputs("ptpcfg online: das Protokoll des Moduls ist kein ladbarer Treiber\n", stderr);
+        return kRefused;
+    }
+    if (doc.m_nModuleType == kCP8312) {
+        driverLines(out, "pg", online::InstalledDriver(doc));
+        driverLines(out, "project", online::ProjectDriver(doc));
+        return kDone;
+    }
+    // a module without a loadable driver says so without a message; a failed read shows one
+    DriverMessages seen;
+    host::ScopedMessageService scope(seen);
+    DriverConnection c(doc);
+    const online::DriverDialogStart start = online::StartDriverDialog(doc, c.channel.get(), sleepMs);
+    driverLines(out, "pg", start.installed);
+    driverLines(out, "module", start.module);
+    return c.channel && !seen.driverMessage ? kDone : kFailure;
+}
+
+// "Treiber laden": the question, the load with its progress on standard error, the read-back.
+int runDriverLoad(CPtpDoc& doc, std::string& out) {
+    if (!isLoadableDriver(doc.m_nProtocol) || doc.m_nModuleType == kCP8312) {
+        std::fputs("ptpcfg online: auf diese Baugruppe wird kein Treiber geladen\n", stderr);
+        return kRefused;
+    }
+    DriverConnection c(doc);
+    const online::DriverDialogStart start = online::StartDriverDialog(doc, c.channel.get(), sleepMs);
+    if (!c.channel) return kFailure;
+    driverLines(out, "pg", start.installed);
+    if (!online::ConfirmDriverLoad(res::text(online::driver::kCaption))) return kRefused;
+    online::DriverLoadJob job(*c.channel, online::DriverModuleAddress(doc), online::DriverComponentsOf(doc));
+    std::string shown;  // the progress line as last written
+    for (;;) {
+        const auto step = job.Next();
+        if (job.total() != 0) {
+            const std::string line = std::string(job.statusText()) + " " +
+                                     std::to_string(online::LoadPercent(job.total(), job.remaining())) + " %";
+            if (line != shown) std::fprintf(stderr, "%s\n", line.c_str());
+            shown = line;
+        }
+        if (step.done) break;
+        if (step.waitMs > 0) sleepMs(step.waitMs);
+    }
+    const online::ReadBack back = online::ReadBackAfterLoad(doc, *c.channel, sleepMs);
+    driverLines(out, "module", back.module);
+    switch (job.end()) {
+    case online::DriverLoadJob::End::Loaded: return kDone;
+    case online::DriverLoadJob::End::Failed: return kFailure;
+    default: return kRefused;
+    }
+}
+
+int runOnline(const std::vector<std::string>& a, std::string& out, host::StderrMessages::Answer answer) {
+    if (a.size() < 2) {
+        std::fputs("ptpcfg online: Start-Parameterzeichenkette und Auftrag erwartet (ptpcfg help online)\n", stderr);
+        return kFailure;
+    }
+    const std::string& job = a[1];
+    if (job == "firmware-update" && a.size() != 3) {
+        std::fputs("ptpcfg online: firmware-update erwartet genau eine Index-Datei header.upd\n", stderr);
+        return kFailure;
+    }
+    if (job == "driver-info" || job == "driver-load") {
+        if (a.size() != 2) {
+            std::fprintf(stderr, "ptpcfg online: %s erwartet nichts weiter\n", job.c_str());
+            return kFailure;
+        }
+        ConfirmQuestion confirm(online::driver::kMsgLoadQuestion, answer);
+        host::ScopedMessageService scope(confirm);
+        AppSettings app = configure();
+        CPtpDoc doc(app);
+        if (!start(doc, a[0])) return kFailure;
+        return job == "driver-info" ? runDriverInfo(doc, out) : runDriverLoad(doc, out);
+    }
+    if (job != "firmware-update") {
+        std::fprintf(stderr, "ptpcfg online: unbekannter Auftrag \"%s\" (ptpcfg help online)\n", job.c_str());
+        return kFailure;
+    }
+    ConfirmQuestion confirm(online::kFwLoadQuestion, answer);
+    host::ScopedMessageService scope(confirm);
+    AppSettings app = configure();
+    CPtpDoc doc(app);
+    if (!start(doc, a[0])) return kFailure;
+    return runFirmwareUpdate(doc, a[2], out);
 }
 
 int runHelp(const std::vector<std::string>& a, std::string& out) {
@@ -562,6 +789,7 @@ int Run(const std::vector<std::string>& argsIn, std::string& out) {
     if (command == "texts") return runTexts(rest, out);
     if (command == "print") return runPrint(rest, out);
     if (command == "sdb") return runSdb(rest, out);
+    if (command == "online") return runOnline(rest, out, answer);
     std::fprintf(stderr, "ptpcfg: unbekannter Befehl \"%s\"\n%s", command.c_str(), kUsage);
     return kFailure;
 }

@@ -19,6 +19,7 @@
 #include "app/help.h"
 #include "app/module_properties_dialog.h"
 #include "host/messages.h"
+#include "online/ui/firmware_dialog.h"
 #include "resources/strings.h"
 #include "view/frame_commands.h"
 #include "view/module_properties.h"
@@ -239,7 +240,8 @@ void CMainFrame::OnFirmwareUpdate() {
         host::showMessage(res::text(kFirmwareTitle), refusal);
         return;
     }
-    host::plainMessage(res::text(kFirmwareTitle), "Das Firmware-Update ist in dieser Version des Programms nicht verfügbar.");
+    const online::FirmwareModel model = online::FirmwareModelOf(*m_pDoc);
+    OpenFirmwareDialog(*m_pDoc, this, model.first, model.second);
 }
 
 void CMainFrame::OnHelpFinder() { OpenHelp(0); }

@@ -349,13 +349,15 @@ private slots:
         QCOMPARE(messages.shown[0].id, 615);
         QCOMPARE(QString::fromStdString(messages.shown[0].title), QString("FW-Update des projektierter CPs aus Rackplan"));
 
-        // an older CP 731 is told that the update is not available here
+        // an older CP 731 gets the firmware dialog; without a station it says so
         doc.m_nProductVersion = 1;
         messages.shown.clear();
+        QString firmwareModule;
+        onDialog("firmwareDialog", [&](QDialog* d) { firmwareModule = valueOf(d, "moduleLabel"); });
         frame->Command(32780)->trigger();
+        QCOMPARE(firmwareModule, QString(" CP731"));
         QCOMPARE(messages.shown.size(), size_t(1));
-        QCOMPARE(messages.shown[0].id, 0);
-        QVERIFY(QString::fromStdString(messages.shown[0].text).contains("nicht verfügbar"));
+        QCOMPARE(messages.shown[0].id, 2002);
         doc.m_nProtocol = kProt3964;
         doc.SetModifiedFlag(false);
         app.ExitInstance();

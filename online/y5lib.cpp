@@ -7,6 +7,7 @@
 #include <map>
 #include <mutex>
 
+#include "app/configuration.h"
 #include "host/registry.h"
 #include "online/codes.h"
 #include "online/wire.h"
@@ -26,7 +27,6 @@ struct Library {
     std::uint32_t next = 1;
     std::map<std::string, Connector> routes;
     host::Registry* registry = nullptr;
-    std::unique_ptr<host::Registry> ini;
 
     std::uint32_t add(std::map<std::uint32_t, Connection>& table, Connection c) {
         std::lock_guard lock(mutex);
@@ -56,10 +56,14 @@ std::shared_ptr<Transport> connect(const std::string& accessPoint, std::int32_t&
     {
         std::lock_guard lock(lib.mutex);
         if (auto it = lib.routes.find(accessPoint); it != lib.routes.end()) route = it->second;
-        if (!route) {
-            if (!lib.registry && !lib.ini) lib.ini = std::make_unique<host::IniRegistry>(".");
-            registry = lib.registry ? lib.registry : lib.ini.get();
-        }
+        registry = lib.registry;
+    }
+    // The programs' own registry files, looked up anew: QORB4_REGISTRY may change between opens.
+    std::unique_ptr<host::Registry> ini;
+    if (!route && !registry) {
+        const std::string folder = config::ProgramFolder();
+        ini = std::make_unique<host::IniRegistry>(folder.empty() ? "/" : folder);
+        registry = ini.get();
     }
     error = 0;
     if (route) {

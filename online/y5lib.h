@@ -56,7 +56,7 @@ struct Endpoint {
 std::optional<Endpoint> EndpointOf(host::Registry& registry, const std::string& accessPoint);
 
 // The registry the library reads endpoints from; without one, the host's INI registry of the
-// current folder (QORB4_REGISTRY names another). Null goes back to that.
+// program's folder as the programs read it (QORB4_REGISTRY names another). Null goes back to that.
 void SetRegistry(host::Registry* registry);
 
 // Leads the access point `name` to whatever `connect` makes (a station in the same process) in

@@ -9,14 +9,17 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 
 #include "document/codes.h"
+#include "host/registry.h"
 #include "online/codes.h"
 #include "online/online_connection.h"
 #include "online/record_address.h"
 #include "online/y5lib.h"
 #include "tests/support/memory_registry.h"
 #include "tests/support/module_factory.h"
+#include "tests/support/scratch_dir.h"
 #include "tools/cpsim/cpsim_options.h"
 #include "tools/cpsim/tcp_server.h"
 
@@ -158,6 +161,25 @@ TEST_F(OnlineTcp, UnreachableEndpointsGiveNoStation) {
         EXPECT_EQ(connection.LastResult(), c.result) << c.what;
     }
     ::close(closed);
+}
+
+// Without a registry given, the library reads the programs' registry files (QORB4_REGISTRY).
+TEST_F(OnlineTcp, EndpointFromTheProgramsRegistryFiles) {
+    SetRegistry(nullptr);
+    support::ScratchDir dir("online_registry");
+    const char* before = std::getenv("QORB4_REGISTRY");
+    const std::string saved = before ? before : "";
+    ::setenv("QORB4_REGISTRY", dir.path.c_str(), 1);
+    {
+        host::IniRegistry ini;
+        ASSERT_TRUE(ini.write(host::Hive::LocalMachine, kKey, "Endpoint", "127.0.0.1:" + std::to_string(port)));
+    }
+    EXPECT_EQ(connection.OpenConnection(true, false, handle, directHandle), 1) << connection.LastResult();
+    EXPECT_EQ(connection.CloseConnection(handle, 0), 0);
+    if (before)
+        ::setenv("QORB4_REGISTRY", saved.c_str(), 1);
+    else
+        ::unsetenv("QORB4_REGISTRY");
 }
 
 TEST(OnlineEndpoint, RegistryValues) {

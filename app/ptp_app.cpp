@@ -9,6 +9,7 @@
 #include "host/project.h"
 #include "printer/ui/character_set_dialog.h"
 #include "printer/ui/control_characters_dialog.h"
+#include "online/ui/driver_dialog.h"
 #include "printer/ui/messages_dialog.h"
 #include "printer/ui/page_layout_dialog.h"
 #include "resources/strings.h"
@@ -55,9 +56,9 @@ int CPtPApp::InitInstance(const std::string& commandLine, bool embedded, host::R
 
     m_pDoc = std::make_unique<CPtpDoc>(m_settings);
     m_pView = new CPtpView;
-    // The printer buttons open the printer output's dialogs; the driver button's dialogs come
-    // with the online services.
-    m_pView->SetDialogs({EditPageLayout, EditCharacterSet, EditControlCharacters, EditMessageTexts, {}});
+    // The printer buttons open the printer output's dialogs; the driver button the driver
+    // information (CP 831-2) or the driver loading.
+    m_pView->SetDialogs({EditPageLayout, EditCharacterSet, EditControlCharacters, EditMessageTexts, OpenDriverDialog});
     m_pMainFrame->setCentralWidget(m_pView);
     m_pDoc->SetView(m_pView);
     m_pView->SetDocument(m_pDoc.get());

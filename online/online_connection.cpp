@@ -22,6 +22,23 @@ std::uint16_t getLe16(const std::uint8_t* at) { return static_cast<std::uint16_t
 
 constexpr std::size_t kBlockAt = 8, kNameAt = 136;
 
+std::function<void(bool)>& waitIndicator() {
+    static std::function<void(bool)> indicator;
+    return indicator;
+}
+
+// Shows the wait indicator while it lives.
+struct Waiting {
+    Waiting() {
+        if (waitIndicator()) waitIndicator()(true);
+    }
+    ~Waiting() {
+        if (waitIndicator()) waitIndicator()(false);
+    }
+    Waiting(const Waiting&) = delete;
+    Waiting& operator=(const Waiting&) = delete;
+};
+
 class Channel : public ModuleChannel {
 public:
     Channel(std::uint32_t handle, Y5Window window) : handle_(handle), window_(window) {}
@@ -95,6 +112,8 @@ std::array<std::uint8_t, kOnlineAccessSize> OnlineAccessRecord(const std::string
     putLe32(&r[304], 16);
     return r;
 }
+
+void SetWaitIndicator(std::function<void(bool)> indicator) { waitIndicator() = std::move(indicator); }
 
 std::int32_t CompleteRecordCount(std::uint32_t length, SzlHead& head) {
     if (head.recordCount != 0xFFFF) return 0;
@@ -196,6 +215,7 @@ void COnlineConnection::UseDefaultRoute() {
 
 int COnlineConnection::OpenConnection(bool keepRackSlotZero, bool directRoute, std::uint32_t& handle,
                                       std::uint32_t& directHandle) {
+    const Waiting waiting;
     lastResult_ = 0;
     connected_ = 0;
     handle_ = 0;

@@ -5,6 +5,7 @@
 // controller's operating state, and closes again. The caller keeps the handles it is given.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -49,6 +50,11 @@ struct SzlHead {
 // when the length is at least 8 and a whole number of records follows the head. 0, or
 // kSzlLengthMismatch with the count set to 0. Other counts stay as they are.
 std::int32_t CompleteRecordCount(std::uint32_t length, SzlHead& head);
+
+// What shows that an open is under way (the window program: the wait cursor). It is called with
+// true before the first step of OpenConnection and with false after the last, whatever the
+// outcome. An empty function shows nothing.
+void SetWaitIndicator(std::function<void(bool busy)> indicator);
 
 // A ModuleChannel over an open library handle.
 std::unique_ptr<ModuleChannel> LibraryChannel(std::uint32_t handle, Y5Window window = 0);

@@ -358,6 +358,31 @@ TEST_F(OnlineConnection, DroppedOrSilentStationEndsTheConnectionWithACode) {
     }
 }
 
+// The wait indicator is on while the station is reached and off again after the open, whether
+// it succeeded, was refused or stopped at the project record.
+TEST_F(OnlineConnection, WaitIndicatorCoversTheWholeOpen) {
+    std::vector<bool> calls;
+    SetWaitIndicator([&](bool busy) { calls.push_back(busy); });
+    bool busyWhileConnecting = false;
+    RouteAccessPoint(kDefaultAccessPoint, [&](std::int32_t& e) {
+        busyWhileConnecting = !calls.empty() && calls.back();
+        e = 0;
+        return ConnectInProcess(station.Connect());
+    });
+    ASSERT_EQ(Open(), 1);
+    EXPECT_TRUE(busyWhileConnecting);
+    EXPECT_EQ(calls, (std::vector<bool>{true, false}));
+    EXPECT_EQ(connection.CloseConnection(handle, 0), 0);
+
+    station.SetFaults({.openResult = 7});
+    EXPECT_EQ(Open(), 0);
+    ProjectRoute(1, std::nullopt);
+    EXPECT_EQ(Open(), 0);
+    EXPECT_EQ(connection.LastResult(), kRecordMissing);
+    EXPECT_EQ(calls, (std::vector<bool>{true, false, true, false, true, false}));
+    SetWaitIndicator({});
+}
+
 TEST(CpsimState, NamesAndNumbers) {
     struct Case {
         const char* name;

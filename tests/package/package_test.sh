@@ -139,6 +139,13 @@ show=$(run QORB4_PROJECT=P1.qorb ptpcfg show "$S" 2>&1) || fail "ptpcfg show: $s
 grep '^CDb.byBaud=' <<<"$show" >/dev/null || fail "ptpcfg show printed no protocol record: $show"
 # The stored block head carries the release version of the installed registry (without it: 0.0).
 grep -x 'CDbHead.abyVersion=5,0,0,0' <<<"$show" >/dev/null || fail "ptpcfg show: the block does not carry the installed release version: $show"
+# The desktop entry's chooser lists the project's modules and refuses a number that is none.
+out=$(printf '99\n\n' | run "$folder/modulwahl" P1.qorb 2>&1) || fail "modulwahl P1.qorb: $out"
+grep -F "CP 731 (R0/S5)" <<<"$out" >/dev/null || fail "modulwahl does not list the module: $out"
+grep -F "Keine Baugruppe mit der Objektnummer 99" <<<"$out" >/dev/null || fail "modulwahl took 99: $out"
+out=$(printf '\n' | run "$folder/modulwahl" missing.qorb 2>&1) && fail "modulwahl took a missing project: $out"
+grep -F "missing.qorb fehlt" <<<"$out" >/dev/null || fail "modulwahl does not say the project is missing: $out"
+grep -F "hat keine Baugruppe" <<<"$out" >/dev/null && fail "modulwahl calls a missing project empty: $out"
 # rackplan open starts the installed window program (offscreen; it ends once shown).
 run QT_QPA_PLATFORM=offscreen VEMTRO_QUIT_WHEN_SHOWN=1 rackplan open P1.qorb "CP 731 (R0/S5)" >"$work/open.txt" 2>&1 ||
   { cat "$work/open.txt"; fail "rackplan open"; }

@@ -102,7 +102,9 @@ if command -v desktop-file-validate >/dev/null; then desktop-file-validate "$ent
 home="$work/home"
 mkdir -p "$home"
 run() { # the installed programs first on the path, an empty home, no registry folder, no display
-  env -i PATH="$root/usr/bin:/usr/bin:/bin" HOME="$home" QT_QPA_PLATFORM=offscreen LANG=C.UTF-8 "$@"
+  # (a sanitizer build keeps its settings)
+  env -i PATH="$root/usr/bin:/usr/bin:/bin" HOME="$home" QT_QPA_PLATFORM=offscreen LANG=C.UTF-8 \
+    ${ASAN_OPTIONS:+ASAN_OPTIONS="$ASAN_OPTIONS"} ${UBSAN_OPTIONS:+UBSAN_OPTIONS="$UBSAN_OPTIONS"} "$@"
 }
 declare -A expect=(
   [vemtro_x]="Das direkte Starten der Applikation ist nicht möglich"

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "host/messages.h"
+#include "online/online_connection.h"
 #include "online/record_address.h"
 #include "resources/strings.h"
 
@@ -43,16 +44,7 @@ Answer ReadAnswer(ModuleChannel& channel, std::uint16_t moduleAddress, std::size
     return a;
 }
 
-int OperatingStateCode(std::uint8_t bits) {
-    switch (bits & 0x0F) {
-    case 1: case 2: case 3: case 4: return 4;
-    case 6: case 7: return 6;
-    case 8: return 8;
-    case 10: return 10;
-    case 13: return 13;
-    default: return 0;
-    }
-}
+int OperatingStateCode(std::uint8_t bits) { return CpuStateCode(bits & 0x0F); }
 
 std::optional<int> ReadOperatingState(ModuleChannel& channel) {
     std::vector<std::uint8_t> response(kSzlBufferSize, 0x78);

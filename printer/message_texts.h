@@ -28,6 +28,7 @@ enum MessageId : int {
     kMsgNumberMinimum = 545,
     kMsgTextTooLong = 546,
     kMsgDuplicateNumber = 548,
+    kMsgFileNotWritten = 10650,
     kMsgFileTooLong = 549,
     kMsgDeleteSdb = 576,        // question
     kMsgOverwriteNumber = 577,  // question

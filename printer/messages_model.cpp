@@ -380,7 +380,14 @@ bool MessagesModel::finishToFile(const std::string& path, const ShowMessage& sho
         printer::show(show, *file.refusal);
         return false;
     }
-    return WriteTextFile(path, file.bytes) != WriteStatus::NotCreated;
+    // A file that cannot be written keeps the dialog open with the reason: the texts are
+    // nowhere else, so closing as if they were saved would lose them.
+    std::string error;
+    if (!WriteTextFile(path, file.bytes, &error)) {
+        printer::show(show, {kMsgFileNotWritten, {error}});
+        return false;
+    }
+    return true;
 }
 
 }  // namespace printer

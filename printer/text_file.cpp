@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "document/transfer_file.h"
 #include "printer/cp1252.h"
 
 namespace printer {
@@ -125,12 +126,9 @@ std::string ReadTextFile(const std::string& path) {
     return bytes;
 }
 
-WriteStatus WriteTextFile(const std::string& path, std::string_view bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return WriteStatus::NotCreated;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    const bool closed = std::fclose(f) == 0;
-    return written && closed ? WriteStatus::Written : WriteStatus::WriteFailed;
+bool WriteTextFile(const std::string& path, std::string_view bytes, std::string* error) {
+    const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+    return transfer::WriteFile(path, std::span<const uint8_t>(data, bytes.size()), error);
 }
 
 std::string NameFromFileTitle(std::string_view title) {

@@ -46,9 +46,10 @@ BuiltTextFile BuildTextFile(std::string_view version, const MessageList& list);
 // Reads at most the capacity from a file; a file that cannot be opened reads as empty.
 std::string ReadTextFile(const std::string& path);
 
-enum class WriteStatus { Written, NotCreated, WriteFailed };
-// Creates (or empties) the file and writes the bytes.
-WriteStatus WriteTextFile(const std::string& path, std::string_view bytes);
+// Writes the bytes as the file `path` through a temporary file beside it and a rename, so a
+// failure leaves an existing file as it was. False, with the file and the reason in `error`,
+// when any step fails.
+bool WriteTextFile(const std::string& path, std::string_view bytes, std::string* error = nullptr);
 
 // The name the messages dialog shows for a file title: up to its first point, upper case,
 // "Drucker" when that is empty.

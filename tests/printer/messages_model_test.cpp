@@ -401,9 +401,11 @@ TEST(MessagesModel, SavingToAFile) {
     ASSERT_TRUE(m.finishToFile(path, shown.fn()));
     EXPECT_FALSE(m.changedData());  // the document keeps its block as it was
     EXPECT_EQ(ReadTextFile(path), "3.7\r\n1:Gr\xf6\xdf" "e\r\n3:drei\r\n");
-    // a file that cannot be created keeps the dialog open without a message
-    EXPECT_FALSE(m.finishToFile((dir / "no" / "x.ptp").string(), shown.fn()));
-    EXPECT_TRUE(shown.messages.empty());
+    // a file that cannot be written keeps the dialog open and says why
+    const std::string missing = (dir / "no" / "x.ptp").string();
+    EXPECT_FALSE(m.finishToFile(missing, shown.fn()));
+    ASSERT_EQ(shown.ids(), (std::vector<int>{kMsgFileNotWritten}));
+    EXPECT_NE(shown.messages[0].inserts.at(0).find(missing), std::string::npos);
 }
 
 }  // namespace

@@ -147,7 +147,7 @@ TEST(BuildTextFile, ExportAndImportGiveTheSameListAndFile) {
     EXPECT_EQ(BuildTextFile(r.version, r.list).bytes, f.bytes);
 
     const auto path = std::filesystem::temp_directory_path() / "printer_text_file_test.ptp";
-    ASSERT_EQ(WriteTextFile(path.string(), f.bytes), WriteStatus::Written);
+    ASSERT_TRUE(WriteTextFile(path.string(), f.bytes));
     EXPECT_EQ(ReadTextFile(path.string()), f.bytes);
     std::filesystem::remove(path);
 }
@@ -165,7 +165,9 @@ TEST(BuildTextFile, RefusesAListPastTheCapacity) {
 
 TEST(TextFileOnDisk, MissingFileReadsEmptyAndUncreatableFileIsReported) {
     EXPECT_EQ(ReadTextFile("/nonexistent-dir/x.ptp"), "");
-    EXPECT_EQ(WriteTextFile("/nonexistent-dir/x.ptp", "1.0\r\n"), WriteStatus::NotCreated);
+    std::string error;
+    EXPECT_FALSE(WriteTextFile("/nonexistent-dir/x.ptp", "1.0\r\n", &error));
+    EXPECT_NE(error.find("/nonexistent-dir"), std::string::npos) << error;
 }
 
 TEST(NameFromFileTitle, UpToTheFirstPointInUpperCase) {

@@ -139,6 +139,7 @@ FirmwareTransfer::Step FirmwareTransfer::checkState() {
     if (*state != kStateStop) {
         view_.Message(kFwNotInStop);
         outcome_.closeDialog = false;
+        outcome_.refused = true;
         return {true, 0};
     }
     phase_ = Phase::Validate;
@@ -150,6 +151,7 @@ FirmwareTransfer::Step FirmwareTransfer::endBeforeSending(int message) {
     view_.Message(kFwAborted);
     outcome_.finalMessage = kFwAborted;
     outcome_.firmwareMissing = target_.moduleWithoutFirmware;
+    outcome_.refused = message != kFwImageUnreadable;
     phase_ = Phase::Ended;
     return {true, 0};
 }

@@ -100,6 +100,7 @@ public:
         bool closeDialog = true;     // false only for a controller not in STOP
         bool firmwareMissing = false;  // the document's m_bFirmwareMissing afterwards
         int finalMessage = 0;        // 2035, 2034 or 0
+        bool refused = false;        // ended before sending: the update set, the question, not STOP
         uint32_t bytesSent = 0;
     };
     // Bounds of the polling: answers that leave the sentinel bytes, status 0 in a row, idle

@@ -36,6 +36,8 @@ dpkg_root -i "$deb" >"$work/dpkg.log" 2>&1 || { cat "$work/dpkg.log"; echo "FAIL
 
 # --- what the package says of itself ----------------------------------------------------------
 depends=$(dpkg-deb -f "$deb" Depends)
+version=$(dpkg-deb -f "$deb" Version)  # the project's version; the release version adds ".0"
+release="$version.0"
 depends_on() { tr ',|' '\n\n' <<<"$depends" | sed 's/^ *//; s/[ (].*//' | grep -xF "$1" >/dev/null; }
 # (Pipes end in a reader of all their input: with pipefail, an early exit would fail the writer.)
 # Every shared library an installed program or library needs comes from a package it depends on.
@@ -80,10 +82,10 @@ registry() { # SECTION KEY -> value
 while IFS='|' read -r section key want; do
   got=$(registry "$section" "$key")
   [ "$got" = "$want" ] || fail "hklm.ini [$section] $key=$got, expected $want"
-done <<'TABLE'
+done <<TABLE
 Software/Quenral/QORB4/2.0/General/Paths|QORB4_Dir|/usr/lib/vemtro
 Software/Quenral/QORB4/2.0/Applications/vemtro|SubPath|/
-Software/Quenral/QORB4/2.0/Applications/vemtro|ReleaseVersion|5.0.0.0
+Software/Quenral/QORB4/2.0/Applications/vemtro|ReleaseVersion|$release
 Software/Quenral/QORB4/2.0/Applications/vemtro/Y5Driver|SubPath|Y5DRIVER/
 Software/Quenral/QORB4/2.0/General/Languages|Current|Deutsch
 Software/Quenral/QORB4/2.0/General/LangExtensions|Deutsch|A
@@ -123,8 +125,8 @@ for p in "${programs[@]}"; do
   fi
   grep -qF "${expect[$p]:-$p}" <<<"$out" || fail "$p did not start: $out"
   [ "$p" = cpsim ] && continue  # the simulator has no version of its own
-  version=$(run "$p" --version 2>&1) || fail "$p --version: exit status $?"
-  [ "$version" = "$p 5.0.0" ] || fail "$p --version: $version"
+  said=$(run "$p" --version 2>&1) || fail "$p --version: exit status $?"
+  [ "$said" = "$p $version" ] || fail "$p --version: $said"
 done
 out=$(run "$folder/modulwahl" --help 2>&1) || fail "modulwahl --help"
 grep -q "Aufruf: modulwahl" <<<"$out" || fail "modulwahl did not start: $out"
@@ -140,7 +142,7 @@ run QORB4_PROJECT=P1.qorb ptpcfg set "$S" byBaud=19200 >"$work/set.txt" 2>&1 || 
 show=$(run QORB4_PROJECT=P1.qorb ptpcfg show "$S" 2>&1) || fail "ptpcfg show: $show"
 grep '^CDb.byBaud=' <<<"$show" >/dev/null || fail "ptpcfg show printed no protocol record: $show"
 # The stored block head carries the release version of the installed registry (without it: 0.0).
-grep -x 'CDbHead.abyVersion=5,0,0,0' <<<"$show" >/dev/null || fail "ptpcfg show: the block does not carry the installed release version: $show"
+grep -x "CDbHead.abyVersion=${release//./,}" <<<"$show" >/dev/null || fail "ptpcfg show: the block does not carry the installed release version: $show"
 # The desktop entry's chooser lists the project's modules and refuses a number that is none.
 out=$(printf '99\n\n' | run "$folder/modulwahl" P1.qorb 2>&1) || fail "modulwahl P1.qorb: $out"
 grep -F "CP 731 (R0/S5)" <<<"$out" >/dev/null || fail "modulwahl does not list the module: $out"

@@ -202,12 +202,12 @@ CFirmwareDialog::~CFirmwareDialog() = default;
 void CFirmwareDialog::SetIndexPath(const QString& path) {
     path_->setText(path);
     showSelected();
+    // a path that names no index file is not offered
+    if (!online::SelectUpdateSet(path.toStdString()).valid) path_->clear();
 }
 
 void CFirmwareDialog::showSelected() {
-    const online::SelectedSet s = online::SelectUpdateSet(path_->text().toStdString());
-    selectedVersion_->setText(q(s.version));
-    if (!s.valid) path_->clear();
+    selectedVersion_->setText(q(online::SelectUpdateSet(path_->text().toStdString()).version));
 }
 
 void CFirmwareDialog::ShowModuleVersion(const std::optional<std::string>& version) {

@@ -662,7 +662,8 @@ int runDriverLoad(CPtpDoc& doc, std::string& out) {
     std::string shown;  // the progress line as last written
     for (;;) {
         const auto step = job.Next();
-        if (job.total() != 0) {
+        // (past the last component the status text is empty: nothing more to show)
+        if (job.total() != 0 && *job.statusText() != '\0') {
             const std::string line = std::string(job.statusText()) + " " +
                                      std::to_string(online::LoadPercent(job.total(), job.remaining())) + " %";
             if (line != shown) std::fprintf(stderr, "%s\n", line.c_str());

@@ -53,6 +53,7 @@ grep -qx 'module.version=- - - -' "$dir/out" || fail "--no loaded something"
 "$ptpcfg" online "$s731" driver-load >"$dir/out" 2>"$dir/err" || fail "driver-load: $(cat "$dir/err")"
 grep -qx 'KP: 100 %' "$dir/err" && grep -qx 'SCC: 100 %' "$dir/err" && grep -qx 'PTP: 100 %' "$dir/err" ||
   fail "driver-load: progress $(cat "$dir/err")"
+grep -q '^ ' "$dir/err" && fail "a progress line without its component: $(cat "$dir/err")"
 pgVersion=$(sed -n 's/^pg.version=//p' "$dir/out")
 grep -qx 'module.name=SAMPK731' "$dir/out" && grep -qx "module.version=$pgVersion" "$dir/out" ||
   fail "driver-load: read back $(cat "$dir/out")"

@@ -75,7 +75,8 @@ CMainFrame::CMainFrame(AppSettings& settings, QWidget* parent) : QMainWindow(par
     connect(add(file, kCmdProperties, "&Eigenschaften..."), &QAction::triggered, this, &CMainFrame::OnFileProperties);
     file->addSeparator();
     QAction* print = add(file, kCmdPrint, "&Drucken...", QKeySequence(Qt::CTRL | Qt::Key_P));
-    print->setIcon(QIcon::fromTheme("document-print", style()->standardIcon(QStyle::SP_FileIcon)));
+    // the theme's printer where there is one, else the overview's own printer drawing
+    print->setIcon(QIcon::fromTheme("document-print", QIcon(":/pictures/drucker.svg")));
     print->setToolTip("Drucken");
     add(file, kCmdPrintPreview, "Druck&vorschau");
     add(file, kCmdPrintSetup, "Drucker einri&chten...");

@@ -82,7 +82,7 @@ NumberFieldCheck CheckNumberField(std::string_view text, const MessageLimits& li
     for (char c : text)
         if (c >= '0' && c <= '9') digits += c;
     if (digits.empty()) {
-        r.text = "0";
+        r.text.assign(1, '0');  // (assigning "0" trips a false -Wrestrict of GCC 12)
         r.message = TextMessage{kMsgNumberMinimum, {"0"}};
         return r;
     }

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 
 #include "document/codes.h"
@@ -319,6 +320,40 @@ TEST(CpsimProgram, ServesOnThePortItPrints) {
     int status = 0;
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
+// --detach: the call returns once the station listens, with the serving process's number on
+// standard output and nothing of the station holding the caller's pipe open.
+TEST(CpsimProgram, DetachedStationListensWhenTheCallReturns) {
+    const std::string command = std::string(PTP_CPSIM) + " --detach --port 0 --state STOP 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string said;
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe)) said += buffer;  // ends only when the pipe is let go
+    ASSERT_EQ(::pclose(pipe), 0) << said;
+    const std::string prefix = "cpsim: listening on 127.0.0.1:";
+    const size_t at = said.find(prefix);
+    ASSERT_NE(at, std::string::npos) << said;
+    const size_t lineEnd = said.find('\n', at);
+    const std::string endpoint = said.substr(at + prefix.size() - 10, lineEnd - at - prefix.size() + 10);
+    std::string rest = said.substr(0, at) + said.substr(lineEnd + 1);
+    const pid_t pid = static_cast<pid_t>(std::atol(rest.c_str()));
+    ASSERT_GT(pid, 0) << said;
+
+    support::MemoryRegistry registry;
+    registry.write(host::Hive::LocalMachine, kKey, "Endpoint", endpoint);
+    SetRegistry(&registry);
+    support::ModuleDocument module{kCP731, 0, 81};
+    COnlineConnection connection{module.doc};
+    std::uint32_t handle = 0, direct = 0;
+    EXPECT_EQ(connection.OpenConnection(true, false, handle, direct), 1) << connection.LastResult() << " " << endpoint;
+    int state = -1;
+    EXPECT_EQ(connection.ReadCpuState(state), 0);
+    EXPECT_EQ(state, 4);
+    EXPECT_EQ(connection.CloseConnection(handle, 0), 0);
+    SetRegistry(nullptr);
+    EXPECT_EQ(::kill(pid, SIGTERM), 0);
 }
 
 }  // namespace

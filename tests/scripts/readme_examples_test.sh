@@ -13,8 +13,8 @@ awk '/^```sh$/ {inside = 1; block = ""; scripts = 0; next}
      inside && /^```$/ {inside = 0; if (!scripts) printf "%s", block; next}
      inside {block = block $0 "\n"; if ($0 ~ /^[[:space:]]*(bash[[:space:]]+)?scripts\//) scripts = 1}' "$readme" >"$work/examples.sh"
 [ -s "$work/examples.sh" ] || { echo "no examples found in $readme"; exit 1; }
-# a station an example starts in the background and leaves running ends with the examples
-sed -i "1i trap 'kill \$(jobs -p) 2>/dev/null || true' EXIT" "$work/examples.sh"
+# the station the online examples start as $station ends with them, also when one of them fails
+sed -i '1i trap '"'"'[ -z "${station:-}" ] || kill "$station" 2>/dev/null || true'"'"' EXIT' "$work/examples.sh"
 cd "$work"
 export PATH="$bin:$PATH" QT_QPA_PLATFORM=offscreen VEMTRO_QUIT_WHEN_SHOWN=1 QORB4_REGISTRY="$work"
 unset QORB4_PROJECT

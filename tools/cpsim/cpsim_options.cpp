@@ -12,6 +12,7 @@ const char* const kUsage =
     "usage: cpsim [options]\n"
     "The controller:\n"
     "  --port P               listen on 127.0.0.1:P (0: a free port; the port is printed)\n"
+    "  --detach               serve in the background once listening; the process number is printed\n"
     "  --state S              operating state STOP, STARTUP, RUN, HOLD, DEFECT or 0..15 (default STOP)\n"
     "  --latency-ms N         wait N ms before every answer\n"
     "  --drop-after N         close a connection at its request N+1\n"
@@ -105,6 +106,7 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
     const std::map<std::string, std::function<void()>> flags{
         {"--help", [&] { o.help = true; }},
         {"-h", [&] { o.help = true; }},
+        {"--detach", [&] { o.detach = true; }},
         {"--driver-present", [&] { o.driver.driverPresent = true; }},
         {"--fw-reset-first", [&] { o.firmware.resetFirst = true; }},
     };

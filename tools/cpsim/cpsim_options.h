@@ -27,6 +27,8 @@ struct Options {
     ModuleIdent ident;
     std::uint16_t shortVersion = 0;
     bool help = false;
+    // Serve from a child process once the port listens; the parent prints its number and ends.
+    bool detach = false;
 };
 
 // false with `error` for an unknown option or a value that does not fit.

@@ -1,11 +1,17 @@
 // cpsim: the station simulator on loopback for the online dialogs and their tests.
 //   cpsim [--port P] [--state STOP|STARTUP|RUN|HOLD|DEFECT|0..15] [--latency-ms N] ... (cpsim --help)
 // Prints "cpsim: listening on 127.0.0.1:<port>" and serves until it is killed (SIGINT, SIGTERM).
+// With --detach the line goes to standard error and standard output gets only the number of the
+// process that serves in the background: a script starts a station that already listens with
+// pid=$(cpsim --detach) and ends it with kill "$pid".
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <string>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "tools/cpsim/cpsim_options.h"
 #include "tools/cpsim/tcp_server.h"
@@ -37,7 +43,30 @@ int main(int argc, char** argv) {
         std::cerr << "cpsim: cannot listen on port " << options.port << ": " << error << "\n";
         return 1;
     }
-    std::cout << "cpsim: listening on 127.0.0.1:" << port << std::endl;
+    if (options.detach) {
+        // forked before any thread runs; the socket already listens, so nobody connects too early
+        std::cout.flush();
+        const pid_t child = fork();
+        if (child < 0) {
+            std::perror("cpsim: fork");
+            return 1;
+        }
+        if (child > 0) {
+            std::cerr << "cpsim: listening on 127.0.0.1:" << port << "\n";
+            std::cout << child << std::endl;
+            // no destructors here: stopping this copy of the server would wake and end the child's
+            ::_exit(0);
+        }
+        // the child lets go of the caller's terminal and pipes, so $(cpsim --detach) returns
+        setsid();
+        const int null = open("/dev/null", O_RDWR);
+        if (null >= 0) {
+            for (int fd = 0; fd <= 2; ++fd) dup2(null, fd);
+            if (null > 2) close(null);
+        }
+    } else {
+        std::cout << "cpsim: listening on 127.0.0.1:" << port << std::endl;
+    }
     server.Start();
     int signal = 0;
     sigwait(&stop, &signal);

@@ -24,4 +24,6 @@ fi
 # what the demo stored is what the printed commands show
 grep -qx 'byBaud=4800' "$work/out.txt" && grep -qx 'wCharDelay=230' "$work/out.txt" \
   || { echo "stored settings not shown"; exit 1; }
+# the firmware update against the station it started went to the end
+grep -q '^2035: ' "$work/out.txt" || { echo "the demo's firmware update did not end with 2035"; tail -n 20 "$work/out.txt"; exit 1; }
 echo ok

@@ -34,7 +34,6 @@ namespace {
 constexpr std::size_t kImageSize = 256 * 1024;
 constexpr int kLatencyMs = 2;
 
-
 // Counts the requests that reach the station.
 class Counting : public online::ModuleChannel {
 public:

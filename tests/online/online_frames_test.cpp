@@ -35,11 +35,13 @@ wire::Request request(Operation op) {
         r.handle = 0x101;
         r.data = RecordWriteRequest(200, 0x0150, Bytes{1, 2, 3});
         break;
-    case Operation::ReadVar:
+    case Operation::ReadVar: {
         r.handle = 0x102;
         r.size = 240;
-        r.data = Bytes(RecordAddress(236, 200, 0x0150).begin(), RecordAddress(236, 200, 0x0150).end());
+        const auto address = RecordAddress(236, 200, 0x0150);  // one array: begin and end of the same
+        r.data = Bytes(address.begin(), address.end());
         break;
+    }
     case Operation::DirectOpen:
         r.moduleObject = 0x0000000500000007ull;
         break;

@@ -250,7 +250,8 @@ TEST(CpsimOptions, CommandLine) {
 // controller's SZL 0x0011.
 TEST(CpsimOptions, ModuleOfTheCommandLine) {
     const char* args[] = {"cpsim", "--module-address", "0x150", "--driver", "PRNT:1.2", "--fw-version", "3.4.5",
-                          "--order-no", "9QX4 731-1L", "--fail-code", "0xFFF60003", "--fw-fail-read", "2"};
+                          "--order-no", "9QX4 731-1L", "--fail-code", "0xFFF60003", "--fw-fail-read", "2", "--driver-echo", "9",
+                          "--driver-ident-length", "193"};
     cpsim::Options o;
     std::string error;
     ASSERT_TRUE(cpsim::ParseOptions(std::size(args), const_cast<char**>(args), o, error)) << error;
@@ -259,6 +260,8 @@ TEST(CpsimOptions, ModuleOfTheCommandLine) {
     EXPECT_EQ(o.driver.verLo, 2);
     EXPECT_EQ(o.ident.firmware, (std::array<std::uint8_t, 4>{'V', 3, 4, 5}));
     EXPECT_EQ(o.firmware.failRead, 2);
+    EXPECT_EQ(o.driver.echo, 9);
+    EXPECT_EQ(o.driver.identLength, 193);
     EXPECT_EQ(o.firmware.failCode, kConnectionLost);
     EXPECT_EQ(o.driver.failCode, kConnectionLost);
 

@@ -27,6 +27,8 @@ const char* const kUsage =
     "  --driver-stale N       answer N times for the block before\n"
     "  --driver-wrong-block B acknowledge every driver data block as block B\n"
     "  --driver-status S      the status of every driver answer\n"
+    "  --driver-echo E        answer every driver job with the echo E instead of its own\n"
+    "  --driver-ident-length N  claim N identification bytes in the driver identification answer\n"
     "  --driver-fail-write N  fail the N-th write of record 200 (--driver-fail-read N: the N-th read)\n"
     "  --fw-untouched N       leave N reads untouched after each firmware job (-1: every read)\n"
     "  --fw-busy N            answer busy N times after each firmware job\n"
@@ -151,6 +153,20 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
              std::uint8_t s = 0;
              if (!number(v, s, 0, 255)) return false;
              o.driver.status = s;
+             return true;
+         }},
+        {"--driver-echo",
+         [&](const std::string& v) {
+             std::uint8_t e = 0;
+             if (!number(v, e, 0, 255)) return false;
+             o.driver.echo = e;
+             return true;
+         }},
+        {"--driver-ident-length",
+         [&](const std::string& v) {
+             std::uint16_t n = 0;
+             if (!number(v, n, 0, 0xFFFF)) return false;
+             o.driver.identLength = n;
              return true;
          }},
         {"--driver-fail-write", [&](const std::string& v) { return number(v, o.driver.failWrite, 0, kMaxInt); }},

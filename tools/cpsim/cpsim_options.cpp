@@ -5,6 +5,7 @@
 #include <limits>
 #include <map>
 #include <memory>
+#include <optional>
 
 namespace cpsim {
 
@@ -70,6 +71,23 @@ bool number(const std::string& text, T& out, long long low, long long high) {
     return true;
 }
 
+// An option that is unset unless given.
+template <typename T>
+bool number(const std::string& text, std::optional<T>& out, long long low, long long high) {
+    T v{};
+    if (!number(text, v, low, high)) return false;
+    out = v;
+    return true;
+}
+
+// A library result code: a signed 32-bit number or the same bits unsigned (-1 or 0xFFFFFFFF).
+bool resultCode(const std::string& text, std::int32_t& out) {
+    long long code = 0;
+    if (!number(text, code, std::numeric_limits<std::int32_t>::min(), 0xFFFFFFFFLL)) return false;
+    out = static_cast<std::int32_t>(static_cast<std::uint32_t>(code));
+    return true;
+}
+
 // "A.B.C" -> {'V', A, B, C}.
 bool version(const std::string& text, std::array<std::uint8_t, 4>& out) {
     std::array<std::uint8_t, 4> v{'V', 0, 0, 0};
@@ -123,87 +141,27 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
         {"--latency-ms", [&](const std::string& v) { return number(v, o.faults.latencyMs, 0, 600000); }},
         {"--drop-after", [&](const std::string& v) { return number(v, o.faults.dropAfter, 0, kMaxInt); }},
         {"--silent-after", [&](const std::string& v) { return number(v, o.faults.silentAfter, 0, kMaxInt); }},
-        {"--open-result",
-         [&](const std::string& v) {
-             long long code = 0;
-             if (!number(v, code, std::numeric_limits<std::int32_t>::min(), 0xFFFFFFFFLL)) return false;
-             o.faults.openResult = static_cast<std::int32_t>(static_cast<std::uint32_t>(code));
-             return true;
-         }},
-        {"--module-address",
-         [&](const std::string& v) {
-             std::uint16_t a = 0;
-             if (!number(v, a, 0, 0xFFFF)) return false;
-             o.moduleAddress = a;
-             return true;
-         }},
+        {"--open-result", [&](const std::string& v) { return resultCode(v, o.faults.openResult); }},
+        {"--module-address", [&](const std::string& v) { return number(v, o.moduleAddress, 0, 0xFFFF); }},
         {"--driver", [&](const std::string& v) { return driver(v, o.driver); }},
         {"--driver-untouched", [&](const std::string& v) { return number(v, o.driver.untouchedAnswers, 0, kMaxInt); }},
         {"--driver-busy", [&](const std::string& v) { return number(v, o.driver.busyAnswers, 0, kMaxInt); }},
         {"--driver-stale", [&](const std::string& v) { return number(v, o.driver.staleAnswers, 0, kMaxInt); }},
-        {"--driver-wrong-block",
-         [&](const std::string& v) {
-             std::uint16_t b = 0;
-             if (!number(v, b, 0, 0xFFFF)) return false;
-             o.driver.wrongBlock = b;
-             return true;
-         }},
-        {"--driver-status",
-         [&](const std::string& v) {
-             std::uint8_t s = 0;
-             if (!number(v, s, 0, 255)) return false;
-             o.driver.status = s;
-             return true;
-         }},
-        {"--driver-echo",
-         [&](const std::string& v) {
-             std::uint8_t e = 0;
-             if (!number(v, e, 0, 255)) return false;
-             o.driver.echo = e;
-             return true;
-         }},
-        {"--driver-ident-length",
-         [&](const std::string& v) {
-             std::uint16_t n = 0;
-             if (!number(v, n, 0, 0xFFFF)) return false;
-             o.driver.identLength = n;
-             return true;
-         }},
+        {"--driver-wrong-block", [&](const std::string& v) { return number(v, o.driver.wrongBlock, 0, 0xFFFF); }},
+        {"--driver-status", [&](const std::string& v) { return number(v, o.driver.status, 0, 255); }},
+        {"--driver-echo", [&](const std::string& v) { return number(v, o.driver.echo, 0, 255); }},
+        {"--driver-ident-length", [&](const std::string& v) { return number(v, o.driver.identLength, 0, 0xFFFF); }},
         {"--driver-fail-write", [&](const std::string& v) { return number(v, o.driver.failWrite, 0, kMaxInt); }},
         {"--driver-fail-read", [&](const std::string& v) { return number(v, o.driver.failRead, 0, kMaxInt); }},
         {"--fw-untouched", [&](const std::string& v) { return number(v, o.firmware.untouchedAnswers, -1, kMaxInt); }},
         {"--fw-busy", [&](const std::string& v) { return number(v, o.firmware.busyAnswers, 0, kMaxInt); }},
         {"--fw-stale", [&](const std::string& v) { return number(v, o.firmware.staleAnswers, 0, kMaxInt); }},
-        {"--fw-wrong-block",
-         [&](const std::string& v) {
-             std::uint16_t b = 0;
-             if (!number(v, b, 0, 0xFFFF)) return false;
-             o.firmware.wrongBlock = b;
-             return true;
-         }},
-        {"--fw-intro-status",
-         [&](const std::string& v) {
-             std::uint8_t s = 0;
-             if (!number(v, s, 0, 255)) return false;
-             o.firmware.introStatus = s;
-             return true;
-         }},
-        {"--fw-block-status",
-         [&](const std::string& v) {
-             std::uint8_t s = 0;
-             if (!number(v, s, 0, 255)) return false;
-             o.firmware.blockStatus = s;
-             return true;
-         }},
+        {"--fw-wrong-block", [&](const std::string& v) { return number(v, o.firmware.wrongBlock, 0, 0xFFFF); }},
+        {"--fw-intro-status", [&](const std::string& v) { return number(v, o.firmware.introStatus, 0, 255); }},
+        {"--fw-block-status", [&](const std::string& v) { return number(v, o.firmware.blockStatus, 0, 255); }},
         {"--fw-fail-write", [&](const std::string& v) { return number(v, o.firmware.failWrite, 0, kMaxInt); }},
         {"--fw-fail-read", [&](const std::string& v) { return number(v, o.firmware.failRead, 0, kMaxInt); }},
-        {"--fail-code",
-         [&](const std::string& v) {
-             long long code = 0;
-             if (!number(v, code, std::numeric_limits<std::int32_t>::min(), 0xFFFFFFFFLL)) return false;
-             failCode = static_cast<std::int32_t>(static_cast<std::uint32_t>(code));
-             return true;
-         }},
+        {"--fail-code", [&](const std::string& v) { return resultCode(v, failCode); }},
         {"--ident",
          [&](const std::string& v) {
              static const std::map<std::string, IdentRecords::Form> forms{{"long", IdentRecords::Form::Long},

@@ -335,11 +335,11 @@ TEST(CpsimProgram, DetachedStationListensWhenTheCallReturns) {
     char buffer[256];
     while (std::fgets(buffer, sizeof buffer, pipe)) said += buffer;  // ends only when the pipe is let go
     ASSERT_EQ(::pclose(pipe), 0) << said;
-    const std::string prefix = "cpsim: listening on 127.0.0.1:";
-    const size_t at = said.find(prefix);
+    const std::string prefix = "cpsim: listening on ";
+    const size_t at = said.find(prefix + "127.0.0.1:");
     ASSERT_NE(at, std::string::npos) << said;
     const size_t lineEnd = said.find('\n', at);
-    const std::string endpoint = said.substr(at + prefix.size() - 10, lineEnd - at - prefix.size() + 10);
+    const std::string endpoint = said.substr(at + prefix.size(), lineEnd - at - prefix.size());
     std::string rest = said.substr(0, at) + said.substr(lineEnd + 1);
     const pid_t pid = static_cast<pid_t>(std::atol(rest.c_str()));
     ASSERT_GT(pid, 0) << said;
